@@ -1,0 +1,66 @@
+#include "config.h"
+
+#include "ui/styles.h"
+
+#include <QRegularExpression>
+#include <QSettings>
+
+QString AppConfig::filePath()
+{
+    return ui::userConfigDir() + QStringLiteral("/tabel.conf");
+}
+
+AppConfig AppConfig::load()
+{
+    AppConfig c;
+    QSettings s(filePath(), QSettings::IniFormat);
+    if (!s.contains(QStringLiteral("server"))) {
+        s.setValue(QStringLiteral("server"), c.server);
+        s.setValue(QStringLiteral("port"), c.port);
+        s.setValue(QStringLiteral("database"), c.database);
+        s.setValue(QStringLiteral("login"), c.login);
+        s.setValue(QStringLiteral("password"), c.password);
+        s.sync();
+        return c;
+    }
+    c.server = s.value(QStringLiteral("server"), c.server).toString();
+    c.port = s.value(QStringLiteral("port"), c.port).toInt();
+    c.database = s.value(QStringLiteral("database"), c.database).toString();
+    c.login = s.value(QStringLiteral("login"), c.login).toString();
+    c.password = s.value(QStringLiteral("password"), c.password).toString();
+    return c;
+}
+
+CommandLine CommandLine::fromArguments(const QStringList &args)
+{
+    CommandLine cl;
+    if (args.size() > 1)
+        cl.arg1 = args.at(1);
+    if (args.size() > 2)
+        cl.arg2 = args.at(2);
+    return cl;
+}
+
+// "host:port" names a server on another port than the default one.
+static const QRegularExpression hostPort(QStringLiteral("^(.+):(\\d{1,5})$"));
+
+QString CommandLine::server(const AppConfig &c) const
+{
+    if (!useArguments())
+        return c.server;
+    const auto m = hostPort.match(arg1);
+    return m.hasMatch() ? m.captured(1) : arg1;
+}
+
+int CommandLine::port(const AppConfig &c) const
+{
+    if (!useArguments())
+        return c.port;
+    const auto m = hostPort.match(arg1);
+    return m.hasMatch() ? m.captured(2).toInt() : 5432;
+}
+
+QString CommandLine::database(const AppConfig &c) const
+{
+    return useArguments() ? arg2 : c.database;
+}

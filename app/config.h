@@ -1,0 +1,33 @@
+#pragma once
+// Where the program connects before login: the server, port, database and stored account.
+// Kept in tabel.conf in the per-user config folder, written with the defaults on first start.
+
+#include <QString>
+#include <QStringList>
+
+struct AppConfig
+{
+    QString server = QStringLiteral("erp-db.plant.local");
+    int port = 5432;
+    QString database = QStringLiteral("norvik_erp_dev");
+    QString login = QStringLiteral("wvk");
+    QString password = QStringLiteral("wuvbzad");
+
+    static QString filePath();
+    static AppConfig load(); // writes the defaults when the file is missing
+};
+
+// The command line: argument 1 the server (optionally "host:port"), argument 2 the database.
+struct CommandLine
+{
+    QString arg1; // as passed, "" when absent
+    QString arg2;
+    bool useArguments() const { return !arg1.isEmpty() && !arg2.isEmpty(); }
+    static CommandLine fromArguments(const QStringList &args); // args[0] is the program
+
+    // Server, port and database for a connection: the arguments when both are given,
+    // otherwise the configured defaults.
+    QString server(const AppConfig &c) const;
+    int port(const AppConfig &c) const;
+    QString database(const AppConfig &c) const;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// The data module: the program's one connection and the datasets and commands the windows share.
+
+#include "db/connection.h"
+#include "db/dataset.h"
+
+#include <QObject>
+
+class TDataModule6 : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TDataModule6(QObject *parent = nullptr);
+
+    db::Connection ADO_DB;
+
+    // Journal of one date, one dataset per shift number (4 = overtime).
+    db::Dataset Smena1, Smena2, Smena3, Smena4;
+    // The dataset of a shift number; any other number counts as 1.
+    db::Dataset &journal(int shift);
+
+    db::Dataset ver;      // the version record (a table)
+    db::Dataset Control;  // one-off queries: text replaced, opened, one field read, closed
+    db::Command DelSmena; // deletions of shift and hours rows
+    db::Command H_Tabel_ins;
+    db::Command cmd_all;  // the directories' inserts, updates and deletes
+
+    // Shared lists of the directories, processes and timesheet.
+    db::Dataset workers, department, staffpos, role, nomenclature, inventory_items,
+        operation_type, proc_tech, operation, H_Tabel_1, H_Tabel_2, H_Tabel_3;
+
+    // The decimal separator of numbers put into statement text, read by every version check.
+    QString decimalSeparator;
+    // A typed number for statement text: the first "," (or, when there is none, the first ".")
+    // becomes the decimal separator; a text with neither is returned unchanged.
+    QString toSqlDecimal(const QString &typed) const;
+
+    // Opens the connection and the datasets that are open from the start (roles).
+    void openConnection(const QString &connectionString);
+};

@@ -1,0 +1,136 @@
+#include "login_window.h"
+
+#include "app/access_mode.h"
+#include "app/data_module.h"
+#include "app/forms.h"
+#include "app/version_check.h"
+#include "journal/journal_window.h"
+#include "ui/seams.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm23::TForm23(const CommandLine &commandLine, const AppConfig &config, QWidget *parent)
+    : ui::Window(QStringLiteral("Авторизация"), parent)
+    , m_commandLine(commandLine)
+    , m_config(config)
+{
+    setObjectName(QStringLiteral("TForm23"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
+    Label3 = new QLabel;
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Edit1 = new QLineEdit;
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit2 = new QLineEdit(QString::fromLatin1(kAccessCode));
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setEchoMode(QLineEdit::Password);
+    Button1 = new QPushButton(QStringLiteral("Вход"));
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("Отмена"));
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setAutoDefault(false);
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Логин"), Edit1);
+    form->addRow(QStringLiteral("Пароль"), Edit2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label3);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    Edit1->setMinimumWidth(260);
+
+    ui::connectGuarded(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    ui::connectGuarded(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    Timer1.setInterval(5500);
+    Timer1.setSingleShot(true);
+    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+}
+
+void TForm23::showEvent(QShowEvent *e)
+{
+    ui::Window::showEvent(e);
+    if (!m_firstShowDone) {
+        m_firstShowDone = true;
+        ui::guarded(this, [this] { FormActivate(); });
+    }
+}
+
+void TForm23::FormActivate()
+{
+    if (!runVersionCheck())
+        return;
+    Label3->setText(QStringLiteral("Сервер: %1, БД: %2")
+                        .arg(m_commandLine.arg1, m_commandLine.arg2));
+    const TForm1 *j = forms().journal;
+    setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)").arg(j->buildDate).arg(j->buildTime));
+}
+
+void TForm23::Button1Click()
+{
+    TForm1 *journal = forms().journal;
+    TDataModule6 &dm = dataModule();
+    journal->currentShift = 1;
+    journal->currentLogin = Edit1->text().trimmed();
+    journal->currentPassword = Edit2->text().trimmed();
+    if (journal->currentPassword == QLatin1String(kAccessCode)) {
+        journal->currentLogin = m_config.login;
+        journal->currentPassword = m_config.password;
+    }
+
+    db::ConnectionParams p;
+    p.database = m_commandLine.database(m_config);
+    p.server = m_commandLine.server(m_config);
+    p.port = m_commandLine.port(m_config);
+    p.login = journal->currentLogin;
+    p.password = journal->currentPassword;
+    dm.ADO_DB.close();
+    try {
+        dm.ADO_DB.open(db::buildConnectionString(p));
+    } catch (const std::exception &) {
+        ui::showError(this, QStringLiteral("Подключение к БД отсутсвует (сервер: %1, БД: %2)")
+                                .arg(m_commandLine.arg1, m_commandLine.arg2));
+        ui::endProgram();
+        return;
+    }
+
+    const AccessMode mode = accessModeFor(journal->currentLogin);
+    applyAccessMode(*journal, mode);
+    for (int s = 1; s <= 4; ++s)
+        dm.journal(s).params().setText(QStringLiteral("ok"), QStringLiteral("ta"));
+    hide();
+    if (mode != AccessMode::ViewOnly)
+        journal->setWindowTitle(QStringLiteral("Табель (Сервер: %1, БД: %2, пользователь: %3)")
+                                    .arg(m_commandLine.arg1, m_commandLine.arg2,
+                                         journal->currentLogin));
+    ui::showModal(journal);
+    // Closing the journal ends the program; there is no second login.
+    ui::endProgram();
+}
+
+void TForm23::Button2Click()
+{
+    ui::endProgram();
+}
+
+void TForm23::reject()
+{
+    // Esc and the close box end the program as "Отмена" does.
+    Button2Click();
+}
+
+void TForm23::Timer1Timer()
+{
+    Timer1.stop();
+    ui::endProgram();
+}

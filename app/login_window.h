@@ -1,0 +1,43 @@
+#pragma once
+// TForm23: the login window, the program's main window until the journal takes over.
+
+#include "app/config.h"
+#include "ui/window.h"
+
+#include <QTimer>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TForm23 : public ui::Window
+{
+    Q_OBJECT
+public:
+    TForm23(const CommandLine &commandLine, const AppConfig &config, QWidget *parent = nullptr);
+
+    // Typed as the password, logs in as the stored account whatever login was typed.
+    static constexpr const char *kAccessCode = "4739";
+
+    QLabel *Label3;
+    QLineEdit *Edit1; // login
+    QLineEdit *Edit2; // password
+    QPushButton *Button1; // "Вход"
+    QPushButton *Button2; // "Отмена"
+    QTimer Timer1;        // armed by a failed version check; ends the program
+
+public Q_SLOTS:
+    void FormActivate();
+    void Button1Click();
+    void Button2Click();
+    void Timer1Timer();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void reject() override;
+
+private:
+    CommandLine m_commandLine;
+    AppConfig m_config;
+    bool m_firstShowDone = false;
+};

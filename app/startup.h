@@ -1,0 +1,11 @@
+#pragma once
+// Start-up and tear-down of the program's windows.
+
+#include <QStringList>
+
+// Reads and applies the style, creates the journal, the data module (opening the stored
+// connection), the login and every other window, hidden. Returns false when the stored
+// connection cannot be opened (the error has been shown and the program is ending).
+bool startProgram(const QStringList &arguments);
+// Deletes every window and the data module (tests start the program more than once).
+void stopProgram();

@@ -1,0 +1,32 @@
+#pragma once
+// The program's number and date texts: Russian whatever the machine says
+// (dd.MM.yyyy, decimal separator ",").
+
+#include <QDate>
+#include <QString>
+
+namespace db {
+
+// General format: up to 15 significant digits, no trailing zeros, no group separators,
+// "," as the separator ("12,5", "0,1", "1E-20" style exponent for very small/large values).
+QString formatGeneral(double v);
+// Rounds to `places` decimals, ties to even on the decimal value (2,5 -> 2; 0,125 -> 0,12).
+double roundTo(double v, int places);
+// "dd.MM.yyyy" for statements that take a date as day.month.year text.
+QString sqlDateText(const QDate &d);
+// A number typed by the user in the program's format (",", also "."); throws ConversionError.
+double parseNumber(const QString &text);
+// A date in dd.MM.yyyy; throws ConversionError.
+QDate parseDate(const QString &text);
+
+} // namespace db
+
+#include <QVariant>
+
+namespace db {
+
+// A stored value as the grids and asString show it: numbers in general format, dates
+// dd.MM.yyyy, date-times dd.MM.yyyy hh:mm:ss, NULL as "".
+QString displayText(const QVariant &v);
+
+} // namespace db

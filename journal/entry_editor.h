@@ -1,0 +1,16 @@
+#pragma once
+// TForm11: the journal entry editor, one shift record in add, change or view mode.
+
+#include "ui/window.h"
+
+class TForm11 : public ui::Window
+{
+    Q_OBJECT
+public:
+    explicit TForm11(QWidget *parent = nullptr);
+
+    // The openings the journal calls; each ends with the window shown modally.
+    void openForAdding();
+    void openForChanging();
+    void openForViewing();
+};

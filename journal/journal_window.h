@@ -1,0 +1,108 @@
+#pragma once
+// TForm1: the journal window, the shift records of one date and one shift.
+
+#include "ui/data_grid.h"
+#include "ui/window.h"
+
+#include <QTimer>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+class QAction;
+namespace db {
+class Dataset;
+}
+
+// What the login allows in the journal.
+enum class AccessMode { Acceptance, Full, Entry, ViewOnly };
+
+class TForm1 : public ui::Window
+{
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+
+    // Login state, written by the login.
+    int currentShift = 1;
+    QString currentLogin;
+    QString currentPassword;
+    int buildDate = 0;
+    int buildTime = 0;
+    AccessMode accessMode = AccessMode::Entry;
+
+    // The dataset of the current shift number.
+    db::Dataset &currentJournal() const;
+    QDate journalDate() const;
+    // Reopens the current journal keeping its sort text (and the row number when asked).
+    void reloadKeepingOrder(bool keepRowNumber, int rowNumber = 0);
+
+    // Top panel
+    QRadioButton *RadioButton1, *RadioButton2, *RadioButton3, *RadioButton4;
+    QDateEdit *DateT;
+    QCheckBox *CBox1;
+    QComboBox *ComboBox1;
+    ui::DataGrid *DBGrid2;
+    // Bottom panel
+    QPushButton *Button1, *Button2, *Button3, *Button5, *Button6, *Button8, *Button4;
+    // Main menu
+    QMenuBar *MainMenu1;
+    QMenu *menuDirectories, *menuStores, *menuMarketing, *menuProduction, *menuReports;
+    QAction *N1, *N19, *N8, *N21, *N9, *N3, *N6, *N5, *N7, *N11, *N10, *NExit;
+    QAction *menuTimesheetAction, *menuReportsAction, *menuDirectoriesAction;
+    QTimer Timer1;
+
+    // The grid's columns, in order (field, title, centred, visible).
+    static QList<db::DatasetModel::Column> gridColumns();
+    // Sort text a title click sets: ascending or descending text of a column; empty = none.
+    static QString sortTextFor(int column, bool descending);
+
+public Q_SLOTS:
+    void FormActivate();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void RadioButton3Click();
+    void RadioButton4Click();
+    void DateTChange();
+    void CBox1Click();
+    void ComboBox1Change();
+    void DBGrid2TitleClick(int column);
+    void DBGrid2DblClick();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button5Click();
+    void Button6Click();
+    void Button8Click();
+    void Button4Click();
+    void N1Click();
+    void N19Click();
+    void N8Click();
+    void N21Click();
+    void N9Click();
+    void N3Click();
+    void N6Click();
+    void N5Click();
+    void N11Click();
+    void N10Click();
+    void Timer1Timer();
+    void DBGrid2DrawColumnCell(const QString &field, int row, QFont &font, QColor &color);
+
+Q_SIGNALS:
+    void activated();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    bool eventFilter(QObject *o, QEvent *e) override;
+
+private:
+    void chooseShift(int shift);
+    // Runs an opening of another window; on return the journal activates again, as it does
+    // whenever focus comes back to it.
+    void openChild(const std::function<void()> &open);
+    bool m_firstShowDone = false;
+};

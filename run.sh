@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the local demo database and opens Tabel on it.
+set -euo pipefail
+cd "$(dirname "$0")"
+top=$(pwd)
+scripts/setup.sh
+scripts/build.sh
+
+# PostgreSQL runs as the postgres user when we are root, and root's home is closed to it.
+if [ "$(id -u)" -eq 0 ]; then
+    home=/var/lib/tabel
+else
+    home="${XDG_DATA_HOME:-$HOME/.local/share}/tabel"
+fi
+pgdata="$home/pgdata"
+mkdir -p "$home"
+if [ -f "$pgdata/postmaster.pid" ] && [ -f "$home/port" ]; then
+    port=$(cat "$home/port")      # already running: reuse it
+else
+    port=$(scripts/pg.sh free-port 5433)
+    echo "$port" >"$home/port"
+    scripts/pg.sh start "$pgdata" "$port"
+fi
+if ! psql -X -h "$pgdata" -p "$port" -U tabel_admin -d postgres -tAc \
+        "select 1 from pg_database where datname='tabel_demo'" | grep -q 1; then
+    echo "Создаётся демонстрационная база tabel_demo..."
+    scripts/load_db.sh "$pgdata" "$port" tabel_demo demo
+fi
+exec build/tabel "127.0.0.1:$port" tabel_demo

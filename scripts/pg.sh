@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# A local PostgreSQL cluster in a folder of our own, on loopback.
+#   pg.sh start DIR PORT   creates the cluster on first use, then starts it
+#   pg.sh stop DIR
+#   pg.sh free-port FROM   prints the first free TCP port from FROM upwards
+# PostgreSQL refuses to run as root, so as root the cluster belongs to the postgres user.
+set -euo pipefail
+BIN=/usr/lib/postgresql/15/bin
+as_owner() {
+    if [ "$(id -u)" -eq 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi
+}
+port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+case "${1:-}" in
+start)
+    dir=$2 port=$3
+    mkdir -p "$dir"
+    [ "$(id -u)" -eq 0 ] && chown postgres:postgres "$dir"
+    if [ ! -f "$dir/PG_VERSION" ]; then
+        pwfile=$(mktemp); echo "tabel_admin" >"$pwfile"; chmod 644 "$pwfile"
+        as_owner "$BIN/initdb" -D "$dir" -U tabel_admin --pwfile="$pwfile" -E UTF8 \
+            --locale=C.UTF-8 --auth-local=trust --auth-host=scram-sha-256 >/dev/null
+        rm -f "$pwfile"
+        cat >>"$dir/postgresql.conf" <<CONF
+listen_addresses = '127.0.0.1'
+unix_socket_directories = '$dir'
+fsync = off
+synchronous_commit = off
+full_page_writes = off
+max_connections = 200
+CONF
+    fi
+    sed -i "s/^port = .*//" "$dir/postgresql.conf"
+    echo "port = $port" >>"$dir/postgresql.conf"
+    as_owner "$BIN/pg_ctl" -D "$dir" -l "$dir/server.log" -w -t 60 start >/dev/null
+    ;;
+stop)
+    dir=$2
+    [ -f "$dir/postmaster.pid" ] && as_owner "$BIN/pg_ctl" -D "$dir" -m fast -w stop >/dev/null || true
+    ;;
+restart)
+    dir=$2
+    as_owner "$BIN/pg_ctl" -D "$dir" -m fast -w -l "$dir/server.log" restart >/dev/null
+    ;;
+free-port)
+    p=$2
+    while port_taken "$p"; do p=$((p + 1)); done
+    echo "$p"
+    ;;
+*) echo "usage: pg.sh start DIR PORT | stop DIR | restart DIR | free-port FROM" >&2; exit 2 ;;
+esac

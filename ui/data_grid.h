@@ -1,0 +1,46 @@
+#pragma once
+// The data grid: a read-only table view over a DatasetModel that follows the dataset's current
+// row, selects whole rows (several with Ctrl/Shift), reports title clicks by column number, and
+// lets a window draw cells of its own (the OK column's colours).
+
+#include "db/dataset_model.h"
+
+#include <QTableView>
+#include <functional>
+
+namespace ui {
+
+class DataGrid : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit DataGrid(QWidget *parent = nullptr);
+
+    db::DatasetModel *gridModel() const { return m_model; }
+    void setDataset(db::Dataset *ds);   // connects the grid to a dataset (a data source switch)
+    db::Dataset *dataset() const { return m_model->dataset(); }
+    void setColumns(const QList<db::DatasetModel::Column> &columns);
+
+    // Bookmarks of the selected rows, in the order the user selected them.
+    QList<db::Dataset::Bookmark> selectedBookmarks() const;
+    void clearRowSelection();
+    void selectBookmark(db::Dataset::Bookmark b); // adds to the selection (tests, Ctrl+click)
+
+    // Cell painting hook: called for every cell with the column's field name and the row's
+    // bookmark; it may change the font and text colour of the cell.
+    using CellStyler = std::function<void(const QString &field, int visibleRow, QFont &font,
+                                          QColor &textColor)>;
+    void setCellStyler(CellStyler styler);
+    CellStyler cellStyler() const { return m_styler; }
+
+signals:
+    void titleClicked(int column);   // column number among all columns, hidden ones included
+    void rowDoubleClicked();
+
+private:
+    db::DatasetModel *m_model;
+    CellStyler m_styler;
+    QList<db::Dataset::Bookmark> m_selectionOrder;
+};
+
+} // namespace ui

@@ -1,0 +1,136 @@
+#pragma once
+// Seams between the windows and the world: message boxes, modal showing, the end of the
+// program, the clock and the build stamp. Production uses Qt; tests put scripted fakes in.
+
+#include <QDate>
+#include <QDateTime>
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+#include <type_traits>
+
+class QDialog;
+class QWidget;
+
+namespace ui {
+
+enum class Icon { None, Error, Question, Warning, Information };
+
+// --- message boxes -------------------------------------------------------------------------
+class MessageSeam
+{
+public:
+    virtual ~MessageSeam() = default;
+    // Returns the button pressed.
+    virtual QMessageBox::StandardButton show(QWidget *parent, const QString &caption,
+                                             const QString &text, Icon icon,
+                                             QMessageBox::StandardButtons buttons) = 0;
+};
+void setMessageSeam(MessageSeam *seam); // nullptr restores the real boxes
+
+// "Ошибка", error icon, OK.
+void showError(QWidget *parent, const QString &text);
+// Question with Yes and No; true on Yes.
+bool askYesNo(QWidget *parent, const QString &caption, const QString &text,
+              Icon icon = Icon::Question);
+void showInformation(QWidget *parent, const QString &caption, const QString &text);
+QMessageBox::StandardButton showMessage(QWidget *parent, const QString &caption,
+                                        const QString &text, Icon icon,
+                                        QMessageBox::StandardButtons buttons);
+
+// --- modal showing -------------------------------------------------------------------------
+class ModalSeam
+{
+public:
+    virtual ~ModalSeam() = default;
+    virtual int exec(QDialog *dialog) = 0;
+};
+void setModalSeam(ModalSeam *seam);
+// Shows the window modally and returns its result (QDialog::exec in production).
+int showModal(QDialog *dialog);
+
+// --- end of the program --------------------------------------------------------------------
+class EndSeam
+{
+public:
+    virtual ~EndSeam() = default;
+    virtual void endProgram() = 0;
+};
+void setEndSeam(EndSeam *seam);
+// Leaves the event loop and exits (tests record it and go on). In production the end is
+// final: every running loop, nested modal ones included, returns; no box or window is shown
+// afterwards; a call made before the main loop runs makes endRequested() true, which main()
+// checks before entering the loop (a queued quit covers a loop entered anyway).
+void endProgram();
+bool endRequested();
+
+// --- clock ---------------------------------------------------------------------------------
+void setFixedNow(const QDateTime &now); // invalid restores the system clock
+QDate today();
+QDateTime now();
+
+// --- build stamp ---------------------------------------------------------------------------
+struct BuildStamp
+{
+    int date = 0; // yyyymmdd
+    int time = 0; // seconds after midnight
+};
+// From the compiler's __DATE__ ("Sep 27 2022", "Sep  7 2022", "??? ?? ????") and
+// __TIME__ ("13:37:04") texts.
+BuildStamp parseBuildStamp(const QString &dateText, const QString &timeText);
+// This build's stamp, or the one a test put in.
+BuildStamp buildStamp();
+void setBuildStamp(const BuildStamp *stamp); // nullptr restores the compiler's
+
+// --- errors in handlers --------------------------------------------------------------------
+// Shows the application's error display for the exception in flight: a modal box "Ошибка"
+// with the server's (or conversion) text. Call only inside a catch block.
+void showCurrentException(QWidget *parent);
+// Runs fn, catching DbError, ConversionError and std::exception into the error display, so a
+// handler stops where the error arose and the program keeps running. Returns false on error.
+bool guarded(QWidget *parent, const std::function<void()> &fn);
+
+// The window a handler's errors are shown over: the receiver itself when it is a widget.
+QWidget *widgetOf(QObject *receiver);
+
+namespace detail {
+// Calls a handler with the signal's arguments, or with none when it takes none (a slot
+// `Button1Click()` on `clicked(bool)`); member functions are called on the receiver.
+template<typename Receiver, typename Fn, typename... Args>
+void callHandler(Receiver *receiver, const Fn &fn, Args &&...args)
+{
+    if constexpr (std::is_member_function_pointer_v<Fn>) {
+        if constexpr (std::is_invocable_v<const Fn &, Receiver *, Args...>)
+            std::invoke(fn, receiver, std::forward<Args>(args)...);
+        else
+            std::invoke(fn, receiver);
+    } else {
+        if constexpr (std::is_invocable_v<const Fn &, Args...>)
+            std::invoke(fn, std::forward<Args>(args)...);
+        else
+            std::invoke(fn);
+    }
+}
+} // namespace detail
+
+// Connects a signal to a handler through guarded(): no exception crosses the event loop.
+// The receiver may be any QObject; errors are shown over it when it is a widget.
+template<typename Sender, typename Signal, typename Receiver, typename Fn>
+QMetaObject::Connection connectGuarded(Sender *sender, Signal signal, Receiver *receiver, Fn fn)
+{
+    return QObject::connect(sender, signal, receiver, [receiver, fn](auto &&...args) {
+        guarded(widgetOf(receiver), [&] { detail::callHandler(receiver, fn, args...); });
+    });
+}
+
+// Hourglass cursor for busy operations, restored when the scope ends (also on error).
+class BusyCursor
+{
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+} // namespace ui
