@@ -18,8 +18,23 @@ BEGIN
             EXECUTE format('CREATE ROLE %I LOGIN PASSWORD %L', r.login, r.pwd);
         END IF;
     END LOOP;
-    IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'tabel_users') THEN
-        CREATE ROLE tabel_users NOLOGIN;
-    END IF;
+    -- Group roles: every login; the logins that enter records; the logins that accept them.
+    FOR r IN SELECT * FROM (VALUES ('tabel_users'), ('tabel_entry'), ('tabel_acceptance'))
+        AS v(login)
+    LOOP
+        IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = r.login) THEN
+            EXECUTE format('CREATE ROLE %I NOLOGIN', r.login);
+        END IF;
+    END LOOP;
 END
 $roles$;
+
+SET client_min_messages = warning;
+GRANT tabel_users TO wvk, senior, approverone, checker, signatory, plonta, clerk;
+GRANT tabel_entry TO wvk, senior, clerk;
+GRANT tabel_acceptance TO wvk, senior, approverone, checker, signatory;
+
+-- Dates typed as day.month.year (the program's short date) are read day first: the shift
+-- record's date of entry arrives as such a text. Set for every role of the cluster, so that it
+-- holds in every database, also in one cloned from a template.
+ALTER ROLE ALL SET datestyle TO 'ISO, DMY';
