@@ -1,0 +1,203 @@
+#include "fake_seams.h"
+
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+
+namespace testing {
+
+namespace {
+
+// Fails the running test function; the caller goes on with a harmless answer, so a
+// missing script shows up as one clear failure instead of a hang or a crash.
+void fail(QStringList &failures, const QString &text)
+{
+    failures.append(text);
+    QTest::qFail(qPrintable(text), __FILE__, __LINE__);
+}
+
+QString describe(const RecordedMessage &m)
+{
+    return QStringLiteral("«%1»: «%2»").arg(m.caption, m.text);
+}
+
+QMessageBox::StandardButton harmlessAnswer(QMessageBox::StandardButtons buttons)
+{
+    for (auto b : {QMessageBox::No, QMessageBox::Cancel, QMessageBox::Abort, QMessageBox::Ok}) {
+        if (buttons.testFlag(b))
+            return b;
+    }
+    return QMessageBox::NoButton;
+}
+
+bool singleButton(QMessageBox::StandardButtons buttons)
+{
+    const auto bits = uint(buttons.toInt());
+    return bits != 0 && (bits & (bits - 1)) == 0;
+}
+
+} // namespace
+
+// --- message boxes -------------------------------------------------------------------------
+
+QMessageBox::StandardButton ScriptedMessages::show(QWidget *, const QString &caption,
+                                                   const QString &text, ui::Icon icon,
+                                                   QMessageBox::StandardButtons buttons)
+{
+    const RecordedMessage message{caption, text, icon, buttons};
+    m_shown.append(message);
+    if (m_hook)
+        m_hook(message);
+    if (singleButton(buttons))
+        return QMessageBox::StandardButton(buttons.toInt());
+    if (m_answers.isEmpty()) {
+        fail(m_failures, QStringLiteral("No answer scripted for the box ") + describe(message));
+        return harmlessAnswer(buttons);
+    }
+    const QMessageBox::StandardButton answer = m_answers.takeFirst();
+    if (!buttons.testFlag(answer)) {
+        fail(m_failures, QStringLiteral("The scripted answer %1 is not a button of the box %2")
+                             .arg(int(answer))
+                             .arg(describe(message)));
+        return harmlessAnswer(buttons);
+    }
+    return answer;
+}
+
+QStringList ScriptedMessages::texts() const
+{
+    QStringList list;
+    for (const RecordedMessage &m : m_shown)
+        list << m.text;
+    return list;
+}
+
+QStringList ScriptedMessages::errors() const
+{
+    QStringList list;
+    for (const RecordedMessage &m : m_shown) {
+        if (m.caption == QStringLiteral("Ошибка"))
+            list << m.text;
+    }
+    return list;
+}
+
+RecordedMessage ScriptedMessages::last() const
+{
+    if (m_shown.isEmpty()) {
+        QTest::qFail("No message box was shown", __FILE__, __LINE__);
+        return {};
+    }
+    return m_shown.last();
+}
+
+void ScriptedMessages::clear()
+{
+    m_answers.clear();
+    m_shown.clear();
+    m_failures.clear();
+}
+
+// --- modal windows -------------------------------------------------------------------------
+
+void ScriptedModal::script(const QString &className, Action action, int times)
+{
+    m_scripts[className].append({std::move(action), times});
+}
+
+int ScriptedModal::pending(const QString &className) const
+{
+    int n = 0;
+    for (const Entry &e : m_scripts.value(className))
+        n += e.times == kEveryTime ? 1 : e.times;
+    return n;
+}
+
+int ScriptedModal::exec(QDialog *dialog)
+{
+    const QString name = QString::fromLatin1(dialog->metaObject()->className());
+    m_shown.append(name);
+    QList<Entry> &queue = m_scripts[name];
+    if (queue.isEmpty()) {
+        fail(m_failures, QStringLiteral("No script for the modal window ") + name);
+        return QDialog::Rejected;
+    }
+    // Taken out before it runs: a nested showing of the same class gets the next action.
+    Action action = queue.first().action;
+    if (queue.first().times != kEveryTime && --queue.first().times == 0)
+        queue.removeFirst();
+
+    dialog->setResult(0);
+    dialog->show();
+    ++m_depth;
+    const int result = action(dialog);
+    --m_depth;
+    dialog->hide();
+    return result;
+}
+
+ScriptedModal::Action ScriptedModal::press(const QString &buttonName)
+{
+    return [buttonName](QDialog *dialog) {
+        auto *button = dialog->findChild<QPushButton *>(buttonName);
+        if (!button) {
+            QTest::qFail(qPrintable(QStringLiteral("%1 has no button %2")
+                                        .arg(QString::fromLatin1(dialog->metaObject()->className()),
+                                             buttonName)),
+                         __FILE__, __LINE__);
+            return int(QDialog::Rejected);
+        }
+        button->click();
+        return dialog->result();
+    };
+}
+
+ScriptedModal::Action ScriptedModal::closeWindow()
+{
+    return [](QDialog *dialog) {
+        dialog->close();
+        return dialog->result();
+    };
+}
+
+ScriptedModal::Action ScriptedModal::accept()
+{
+    return [](QDialog *dialog) {
+        dialog->accept();
+        return int(QDialog::Accepted);
+    };
+}
+
+ScriptedModal::Action ScriptedModal::reject()
+{
+    return [](QDialog *dialog) {
+        dialog->reject();
+        return int(QDialog::Rejected);
+    };
+}
+
+// --- fixture -------------------------------------------------------------------------------
+
+SeamsFixture::SeamsFixture()
+{
+    ui::setMessageSeam(&messages);
+    ui::setModalSeam(&modal);
+    ui::setEndSeam(&end);
+}
+
+SeamsFixture::~SeamsFixture()
+{
+    ui::setMessageSeam(nullptr);
+    ui::setModalSeam(nullptr);
+    ui::setEndSeam(nullptr);
+    ui::setFixedNow(QDateTime());
+    ui::setBuildStamp(nullptr);
+}
+
+void SeamsFixture::setBuildStamp(int date, int time)
+{
+    const ui::BuildStamp stamp{date, time};
+    ui::setBuildStamp(&stamp);
+}
+
+} // namespace testing

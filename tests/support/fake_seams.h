@@ -1,0 +1,147 @@
+#pragma once
+// Scripted stand-ins for the seams of ui/seams.h: message boxes answered from a queue, modal
+// windows driven by scripts per window class, the program's end recorded, a fixed clock.
+// Anything the script did not foresee fails the running test with a clear text.
+
+#include "ui/seams.h"
+
+#include <QHash>
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QDialog;
+
+namespace testing {
+
+struct RecordedMessage
+{
+    QString caption;
+    QString text;
+    ui::Icon icon = ui::Icon::None;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Boxes with a single button are answered with it and take nothing from the queue; a box
+// with a choice takes the next scripted answer, which must be one of its buttons. A choice
+// with nothing scripted fails the test and is answered No (or Cancel), the harmless way out.
+class ScriptedMessages : public ui::MessageSeam
+{
+public:
+    QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const QString &text,
+                                     ui::Icon icon,
+                                     QMessageBox::StandardButtons buttons) override;
+
+    void answer(QMessageBox::StandardButton button) { m_answers.append(button); }
+    void answerYes() { answer(QMessageBox::Yes); }
+    void answerNo() { answer(QMessageBox::No); }
+    int pendingAnswers() const { return int(m_answers.size()); }
+    // Runs when a box comes up, before it is answered (to look at the windows at that moment).
+    void onShow(std::function<void(const RecordedMessage &)> hook) { m_hook = std::move(hook); }
+
+    const QList<RecordedMessage> &shown() const { return m_shown; }
+    QStringList texts() const;
+    QStringList errors() const; // texts of the boxes captioned "Ошибка"
+    RecordedMessage last() const; // the last box; a test failure when there was none
+    void clear();
+
+    bool failed() const { return !m_failures.isEmpty(); }
+    QStringList failures() const { return m_failures; }
+
+private:
+    QList<QMessageBox::StandardButton> m_answers;
+    QList<RecordedMessage> m_shown;
+    QStringList m_failures;
+    std::function<void(const RecordedMessage &)> m_hook;
+};
+
+// Each time a window is shown modally the next action scripted for its class runs on it: it
+// sets fields, presses buttons (nested windows are shown through ui::showModal as usual) and
+// returns the window's result. The window is shown while its action runs and hidden after,
+// as exec() would leave it. A window with no action left fails the test and returns Rejected.
+class ScriptedModal : public ui::ModalSeam
+{
+public:
+    using Action = std::function<int(QDialog *)>;
+    static constexpr int kEveryTime = -1;
+
+    int exec(QDialog *dialog) override;
+
+    // Adds an action for windows of the class (the metaObject's className, e.g. "TForm5"),
+    // used `times` times or, with kEveryTime, for every showing from then on.
+    void script(const QString &className, Action action, int times = 1);
+    // Typed variant: script<TForm5>([](TForm5 *w) { ...; return QDialog::Accepted; }).
+    template<typename Window>
+    void script(std::function<int(Window *)> action, int times = 1)
+    {
+        script(QString::fromLatin1(Window::staticMetaObject.className()),
+               [action](QDialog *d) { return action(static_cast<Window *>(d)); }, times);
+    }
+    int pending(const QString &className) const;
+
+    // Ready-made actions: click the named QPushButton and return the window's result;
+    // close the window as its close box does; accept or reject it.
+    static Action press(const QString &buttonName);
+    static Action closeWindow();
+    static Action accept();
+    static Action reject();
+
+    QStringList shown() const { return m_shown; } // class names, in the order shown
+    int depth() const { return m_depth; }         // modal windows open right now
+    bool failed() const { return !m_failures.isEmpty(); }
+    QStringList failures() const { return m_failures; }
+
+private:
+    struct Entry
+    {
+        Action action;
+        int times;
+    };
+    QHash<QString, QList<Entry>> m_scripts;
+    QStringList m_shown;
+    QStringList m_failures;
+    int m_depth = 0;
+};
+
+class RecordingEnd : public ui::EndSeam
+{
+public:
+    void endProgram() override { ++m_count; }
+    int count() const { return m_count; }
+    void reset() { m_count = 0; }
+
+private:
+    int m_count = 0;
+};
+
+// Today and now fixed while the object lives.
+class FixedClock
+{
+public:
+    explicit FixedClock(const QDateTime &now) { set(now); }
+    ~FixedClock() { ui::setFixedNow(QDateTime()); }
+    FixedClock(const FixedClock &) = delete;
+    FixedClock &operator=(const FixedClock &) = delete;
+    void set(const QDateTime &now) { ui::setFixedNow(now); }
+};
+
+// Puts all fakes in for one test and the real seams back when it goes away.
+class SeamsFixture
+{
+public:
+    SeamsFixture();
+    ~SeamsFixture();
+    SeamsFixture(const SeamsFixture &) = delete;
+    SeamsFixture &operator=(const SeamsFixture &) = delete;
+
+    void setNow(const QDateTime &now) { ui::setFixedNow(now); }
+    void setBuildStamp(int date, int time);
+
+    ScriptedMessages messages;
+    ScriptedModal modal;
+    RecordingEnd end;
+};
+
+} // namespace testing
