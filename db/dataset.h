@@ -14,6 +14,7 @@
 namespace db {
 
 class Connection;
+struct ResultTable;
 
 enum class FieldType { Integer, Float, String, Date, DateTime, Boolean };
 
@@ -146,9 +147,19 @@ public:
 signals:
     void reset();            // rows, order or filter changed: views re-read everything
     void currentChanged();   // the current row moved
+    void rowChanged(int visibleRow); // values of one visible row changed (editing)
 
 private:
     struct Impl;
+    void requireOpen() const;
+    void requireTable() const;
+    int requireField(const QString &name) const;
+    void rebuild(bool keepCurrent);
+    void setCurrent(int visibleRow);
+    QString qualifiedCast(int column) const;
+    QString keyCondition(int storedRow, std::vector<ParamValue> &params) const;
+    void storeReturned(int storedRow, const ResultTable &returned);
+
     std::unique_ptr<Impl> d;
     Connection *m_connection = nullptr;
     QString m_sql;

@@ -1,0 +1,81 @@
+#pragma once
+// Private to the data layer: the ODBC calls shared by the connection, statements and results.
+
+#include "connection.h"
+#include "dataset.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <sql.h>
+#include <sqlext.h>
+#include <vector>
+
+namespace db {
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager must use 16-bit SQLWCHAR");
+
+namespace odbc {
+
+inline const SQLWCHAR *wide(const QString &s)
+{
+    return reinterpret_cast<const SQLWCHAR *>(s.utf16());
+}
+inline QString fromWide(const SQLWCHAR *p, qsizetype length)
+{
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(p), length);
+}
+inline bool succeeded(SQLRETURN rc)
+{
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
+
+struct Diagnostics
+{
+    QString text;  // every record's message, one per line
+    QString state; // SQLSTATE of the first record
+};
+Diagnostics diagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+
+// True when a failure's SQLSTATE or the driver's words say the server connection is gone.
+bool looksLost(const QString &sqlState, const QString &text);
+
+} // namespace odbc
+
+// A statement text with ":name" parameters turned into "?" and the names in order of use.
+struct ParsedSql
+{
+    QString sql;
+    QStringList names; // lower-case, one per "?", repeated when a name is used again
+};
+ParsedSql parseParameters(const QString &text);
+
+// One ODBC statement on the connection; freed with the object.
+class Statement
+{
+public:
+    explicit Statement(Connection *connection);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    SQLHSTMT handle() const { return m_stmt; }
+    // Binds the named parameters by their types and runs the text; throws DbError.
+    void execute(const QString &text, const Params &params);
+    void execute(const QString &text, const std::vector<ParamValue> &positional);
+    qint64 rowCount();
+    bool hasResult();
+    // Throws DbError with the driver's text when rc is a failure; marks a lost connection.
+    void check(SQLRETURN rc);
+
+private:
+    struct Buffer;
+    void bind(int number, const ParamValue &v);
+    void run(const QString &sql);
+
+    Connection *m_connection;
+    SQLHSTMT m_stmt = SQL_NULL_HSTMT;
+    std::vector<std::unique_ptr<Buffer>> m_buffers;
+};
+
+} // namespace db

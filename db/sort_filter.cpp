@@ -1,0 +1,382 @@
+#include "sort_filter.h"
+
+#include "db_error.h"
+#include "formats.h"
+
+namespace db {
+
+namespace {
+
+// Weight of one character under the text rule: folded code point, "ё" just after "е".
+inline uint weight(QChar c)
+{
+    const char16_t f = c.toCaseFolded().unicode();
+    if (f == u'ё')
+        return uint(u'е') * 2 + 1;
+    return uint(f) * 2;
+}
+
+template<typename T>
+int threeWay(const T &a, const T &b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+QString fieldMissing(const QString &name)
+{
+    return QStringLiteral("Поле «%1» не найдено").arg(name);
+}
+
+} // namespace
+
+int compareText(const QString &a, const QString &b)
+{
+    const qsizetype n = qMin(a.size(), b.size());
+    const QChar *pa = a.constData();
+    const QChar *pb = b.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] == pb[i])
+            continue;
+        const uint wa = weight(pa[i]), wb = weight(pb[i]);
+        if (wa != wb)
+            return wa < wb ? -1 : 1;
+    }
+    return threeWay(a.size(), b.size());
+}
+
+bool likeMatches(const QString &text, const QString &pattern)
+{
+    // Iterative matching with one backtrack point for the last "%".
+    qsizetype t = 0, p = 0, starP = -1, starT = 0;
+    const qsizetype tn = text.size(), pn = pattern.size();
+    while (t < tn) {
+        if (p < pn) {
+            const QChar pc = pattern[p];
+            if (pc == u'%') {
+                starP = ++p;
+                starT = t;
+                continue;
+            }
+            if (pc == u'_') {
+                ++p;
+                ++t;
+                continue;
+            }
+            const bool escaped = pc == u'\\' && p + 1 < pn;
+            const QChar lit = escaped ? pattern[p + 1] : pc;
+            if (weight(lit) == weight(text[t])) {
+                p += escaped ? 2 : 1;
+                ++t;
+                continue;
+            }
+        }
+        if (starP < 0)
+            return false;
+        p = starP;
+        t = ++starT;
+    }
+    while (p < pn && pattern[p] == u'%')
+        ++p;
+    return p == pn;
+}
+
+QString likePrefixFilter(const QString &field, const QString &typed)
+{
+    QString escaped;
+    escaped.reserve(typed.size() + 4);
+    for (QChar c : typed) {
+        if (c == u'%' || c == u'_' || c == u'\\')
+            escaped += u'\\';
+        escaped += c;
+        if (c == u'\'')
+            escaped += u'\'';
+    }
+    return QStringLiteral("%1 like '%2%'").arg(field, escaped);
+}
+
+std::vector<SortKey> parseSort(const QString &text, const FieldLookup &lookup)
+{
+    std::vector<SortKey> keys;
+    if (text.trimmed().isEmpty())
+        return keys;
+    const QString bad = QStringLiteral("Неверный текст сортировки: «%1»").arg(text);
+    for (const QString &item : text.split(u',')) {
+        const QStringList words = item.simplified().split(u' ', Qt::SkipEmptyParts);
+        if (words.isEmpty() || words.size() > 2)
+            throw DbError(bad);
+        bool descending = false;
+        if (words.size() == 2) {
+            if (words[1].compare(u"DESC", Qt::CaseInsensitive) == 0)
+                descending = true;
+            else if (words[1].compare(u"ASC", Qt::CaseInsensitive) != 0)
+                throw DbError(bad);
+        }
+        const int column = lookup(words[0]);
+        if (column < 0)
+            throw DbError(fieldMissing(words[0]));
+        keys.push_back({column, descending});
+    }
+    return keys;
+}
+
+namespace {
+
+struct Token
+{
+    enum Kind { Word, Text, Number, Op, End } kind;
+    QString text;
+};
+
+std::vector<Token> tokenize(const QString &s, const QString &bad)
+{
+    std::vector<Token> out;
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    while (i < n) {
+        const QChar c = s[i];
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == u'\'') {
+            QString value;
+            qsizetype j = i + 1;
+            for (;; ++j) {
+                if (j >= n)
+                    throw DbError(bad);
+                if (s[j] == u'\'') {
+                    if (j + 1 < n && s[j + 1] == u'\'') {
+                        value += u'\'';
+                        ++j;
+                        continue;
+                    }
+                    break;
+                }
+                value += s[j];
+            }
+            out.push_back({Token::Text, value});
+            i = j + 1;
+        } else if (c.isDigit() || ((c == u'-' || c == u'.') && i + 1 < n && s[i + 1].isDigit())) {
+            qsizetype j = i + 1;
+            while (j < n && (s[j].isDigit() || s[j] == u'.'))
+                ++j;
+            out.push_back({Token::Number, s.mid(i, j - i)});
+            i = j;
+        } else if (c.isLetter() || c == u'_') {
+            qsizetype j = i + 1;
+            while (j < n && (s[j].isLetterOrNumber() || s[j] == u'_' || s[j] == u'.'))
+                ++j;
+            out.push_back({Token::Word, s.mid(i, j - i)});
+            i = j;
+        } else if (c == u'<' || c == u'>' || c == u'!' || c == u'=') {
+            QString op(c);
+            if (i + 1 < n && (s[i + 1] == u'=' || (c == u'<' && s[i + 1] == u'>')))
+                op += s[i + 1];
+            if (op == u"!")
+                throw DbError(bad);
+            out.push_back({Token::Op, op});
+            i += op.size();
+        } else {
+            throw DbError(bad);
+        }
+    }
+    out.push_back({Token::End, QString()});
+    return out;
+}
+
+bool isWord(const Token &t, const char16_t *word)
+{
+    return t.kind == Token::Word && t.text.compare(QStringView(word), Qt::CaseInsensitive) == 0;
+}
+
+QVariant literalFor(const StoredColumn &col, const Token &t, const QString &bad)
+{
+    try {
+        switch (col.field.type) {
+        case FieldType::Integer:
+        case FieldType::Float:
+            return QVariant(parseNumber(t.text));
+        case FieldType::Date:
+        case FieldType::DateTime: {
+            if (t.kind != Token::Text)
+                throw DbError(bad);
+            QDate d = QDate::fromString(t.text.trimmed(), Qt::ISODate);
+            if (!d.isValid())
+                d = parseDate(t.text);
+            if (col.field.type == FieldType::Date)
+                return QVariant(d);
+            return QVariant(QDateTime(d, QTime(0, 0), Qt::UTC));
+        }
+        case FieldType::String:
+        case FieldType::Boolean:
+            break;
+        }
+    } catch (const ConversionError &e) {
+        throw DbError(QStringLiteral("Неверное значение в фильтре поля «%1»: %2")
+                          .arg(col.field.name, e.text()));
+    }
+    return QVariant(t.text);
+}
+
+} // namespace
+
+std::vector<FilterCondition> parseFilter(const QString &text, const ResultTable &table,
+                                         const FieldLookup &lookup)
+{
+    using Op = FilterCondition::Op;
+    std::vector<FilterCondition> conds;
+    if (text.trimmed().isEmpty())
+        return conds;
+    const QString bad = QStringLiteral("Неверный текст фильтра: «%1»").arg(text);
+    const std::vector<Token> tokens = tokenize(text, bad);
+    size_t i = 0;
+    for (;;) {
+        const Token &name = tokens[i++];
+        if (name.kind != Token::Word)
+            throw DbError(bad);
+        FilterCondition c;
+        c.column = lookup(name.text);
+        if (c.column < 0)
+            throw DbError(fieldMissing(name.text));
+        const StoredColumn &col = table.columns[c.column];
+        const Token &op = tokens[i++];
+        if (isWord(op, u"is")) {
+            c.op = Op::IsNull;
+            if (isWord(tokens[i], u"not")) {
+                c.op = Op::NotNull;
+                ++i;
+            }
+            if (!isWord(tokens[i++], u"null"))
+                throw DbError(bad);
+        } else {
+            if (isWord(op, u"like")) {
+                c.op = Op::Like;
+            } else if (isWord(op, u"not") && isWord(tokens[i], u"like")) {
+                c.op = Op::NotLike;
+                ++i;
+            } else if (op.kind == Token::Op) {
+                static const std::pair<const char16_t *, Op> ops[] = {
+                    {u"=", Op::Eq}, {u"<>", Op::Ne}, {u"!=", Op::Ne}, {u"<", Op::Lt},
+                    {u"<=", Op::Le}, {u">", Op::Gt}, {u">=", Op::Ge}};
+                bool found = false;
+                for (const auto &[spelling, value] : ops) {
+                    if (op.text == QStringView(spelling)) {
+                        c.op = value;
+                        found = true;
+                    }
+                }
+                if (!found)
+                    throw DbError(bad);
+            } else {
+                throw DbError(bad);
+            }
+            const Token &value = tokens[i++];
+            if (value.kind != Token::Text && value.kind != Token::Number)
+                throw DbError(bad);
+            if (c.op == Op::Like || c.op == Op::NotLike) {
+                if (value.kind != Token::Text)
+                    throw DbError(bad);
+                c.pattern = value.text;
+            } else {
+                c.value = literalFor(col, value, bad);
+            }
+        }
+        conds.push_back(c);
+        if (tokens[i].kind == Token::End)
+            break;
+        if (!isWord(tokens[i++], u"and"))
+            throw DbError(bad);
+    }
+    return conds;
+}
+
+int compareValue(const StoredColumn &col, int row, const QVariant &v)
+{
+    const bool nullA = col.nulls[row], nullB = v.isNull() || !v.isValid();
+    if (nullA || nullB)
+        return threeWay(!nullA, !nullB);
+    switch (col.field.type) {
+    case FieldType::Integer:
+        if (v.typeId() == QMetaType::Double)
+            return threeWay(double(col.integers[row]), v.toDouble());
+        return threeWay(col.integers[row], v.toLongLong());
+    case FieldType::Float:
+        return threeWay(col.numbers[row], v.toDouble());
+    case FieldType::Date:
+        return threeWay(col.dates[row], v.toDate());
+    case FieldType::DateTime:
+        return threeWay(col.stamps[row], wallClock(v.toDateTime()));
+    case FieldType::String:
+    case FieldType::Boolean:
+        break;
+    }
+    return compareText(col.texts[row], v.toString());
+}
+
+bool rowMatches(const ResultTable &table, int row, const std::vector<FilterCondition> &conds)
+{
+    using Op = FilterCondition::Op;
+    for (const FilterCondition &c : conds) {
+        const StoredColumn &col = table.columns[c.column];
+        const bool null = col.nulls[row];
+        bool ok = false;
+        switch (c.op) {
+        case Op::IsNull:
+            ok = null;
+            break;
+        case Op::NotNull:
+            ok = !null;
+            break;
+        case Op::Like:
+        case Op::NotLike:
+            // A NULL is neither like nor unlike anything, as on the server.
+            ok = !null && (likeMatches(displayText(col.value(row)), c.pattern) == (c.op == Op::Like));
+            break;
+        default: {
+            if (null)
+                return false;
+            const int cmp = compareValue(col, row, c.value);
+            ok = (c.op == Op::Eq && cmp == 0) || (c.op == Op::Ne && cmp != 0)
+                 || (c.op == Op::Lt && cmp < 0) || (c.op == Op::Le && cmp <= 0)
+                 || (c.op == Op::Gt && cmp > 0) || (c.op == Op::Ge && cmp >= 0);
+        }
+        }
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+int compareRows(const ResultTable &table, int a, int b, const std::vector<SortKey> &keys)
+{
+    for (const SortKey &k : keys) {
+        const StoredColumn &col = table.columns[k.column];
+        const bool nullA = col.nulls[a], nullB = col.nulls[b];
+        int cmp = 0;
+        if (nullA || nullB) {
+            cmp = threeWay(!nullA, !nullB);
+        } else {
+            switch (col.field.type) {
+            case FieldType::Integer:
+                cmp = threeWay(col.integers[a], col.integers[b]);
+                break;
+            case FieldType::Float:
+                cmp = threeWay(col.numbers[a], col.numbers[b]);
+                break;
+            case FieldType::Date:
+                cmp = threeWay(col.dates[a], col.dates[b]);
+                break;
+            case FieldType::DateTime:
+                cmp = threeWay(col.stamps[a], col.stamps[b]);
+                break;
+            case FieldType::String:
+            case FieldType::Boolean:
+                cmp = compareText(col.texts[a], col.texts[b]);
+                break;
+            }
+        }
+        if (cmp != 0)
+            return k.descending ? -cmp : cmp;
+    }
+    return 0;
+}
+
+} // namespace db

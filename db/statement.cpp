@@ -1,0 +1,255 @@
+#include "db_error.h"
+#include "odbc.h"
+
+#include <cstring>
+
+namespace db {
+
+static bool isNameStart(QChar c)
+{
+    return c.isLetter() || c == u'_';
+}
+
+static bool isNamePart(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+ParsedSql parseParameters(const QString &text)
+{
+    ParsedSql out;
+    out.sql.reserve(text.size());
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    // Copies text[i..end) and moves past it.
+    auto copyUntil = [&](qsizetype end) {
+        out.sql += QStringView(text).mid(i, end - i);
+        i = end;
+    };
+    while (i < n) {
+        const QChar c = text[i];
+        const QChar next = i + 1 < n ? text[i + 1] : QChar();
+        if (c == u'\'') {
+            // E'..' strings take backslash escapes; '' is a quote in every string.
+            const bool escapes = i > 0 && (text[i - 1] == u'E' || text[i - 1] == u'e')
+                                 && (i < 2 || !isNamePart(text[i - 2]));
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (escapes && text[j] == u'\\') {
+                    j += 2;
+                    continue;
+                }
+                if (text[j] == u'\'') {
+                    if (j + 1 < n && text[j + 1] == u'\'') {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            copyUntil(qMin(j + 1, n));
+        } else if (c == u'"') {
+            qsizetype j = text.indexOf(u'"', i + 1);
+            copyUntil(j < 0 ? n : j + 1);
+        } else if (c == u'-' && next == u'-') {
+            qsizetype j = text.indexOf(u'\n', i);
+            copyUntil(j < 0 ? n : j);
+        } else if (c == u'/' && next == u'*') {
+            int depth = 0;
+            qsizetype j = i;
+            while (j < n) {
+                if (text[j] == u'/' && j + 1 < n && text[j + 1] == u'*') {
+                    ++depth;
+                    j += 2;
+                } else if (text[j] == u'*' && j + 1 < n && text[j + 1] == u'/') {
+                    j += 2;
+                    if (--depth == 0)
+                        break;
+                } else {
+                    ++j;
+                }
+            }
+            copyUntil(qMin(j, n));
+        } else if (c == u'$' && (i == 0 || !isNamePart(text[i - 1]))) {
+            // $tag$ ... $tag$ (a "$1" is not a quote)
+            qsizetype j = i + 1;
+            while (j < n && isNamePart(text[j]) && !text[j].isDigit())
+                ++j;
+            if (j < n && text[j] == u'$') {
+                const QString tag = text.mid(i, j - i + 1);
+                const qsizetype end = text.indexOf(tag, j + 1);
+                copyUntil(end < 0 ? n : end + tag.size());
+            } else {
+                copyUntil(i + 1);
+            }
+        } else if (c == u':' && next == u':') {
+            copyUntil(i + 2);
+        } else if (c == u':' && isNameStart(next)) {
+            qsizetype j = i + 1;
+            while (j < n && isNamePart(text[j]))
+                ++j;
+            out.names << text.mid(i + 1, j - i - 1).toLower();
+            out.sql += u'?';
+            i = j;
+        } else {
+            out.sql += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+struct Statement::Buffer
+{
+    qint64 integer = 0;
+    double number = 0;
+    QString text;
+    SQL_DATE_STRUCT date{};
+    SQL_TIMESTAMP_STRUCT stamp{};
+    unsigned char flag = 0;
+    SQLLEN indicator = 0;
+};
+
+Statement::Statement(Connection *connection) : m_connection(connection)
+{
+    if (!connection)
+        throw DbError(QStringLiteral("Соединение с базой данных не задано"));
+    SQLHDBC dbc = connection->handle();
+    if (!odbc::succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &m_stmt))) {
+        const odbc::Diagnostics diag = odbc::diagnostics(SQL_HANDLE_DBC, dbc);
+        if (odbc::looksLost(diag.state, diag.text))
+            connection->markLost();
+        throw DbError(diag.text, diag.state);
+    }
+}
+
+Statement::~Statement()
+{
+    if (m_stmt != SQL_NULL_HSTMT)
+        SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
+}
+
+void Statement::check(SQLRETURN rc)
+{
+    if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA)
+        return;
+    odbc::Diagnostics diag = odbc::diagnostics(SQL_HANDLE_STMT, m_stmt);
+    if (odbc::looksLost(diag.state, diag.text)) {
+        m_connection->markLost();
+        throw DbError(QStringLiteral("Связь с сервером базы данных потеряна, действие не "
+                                     "выполнено. Следующее действие подключится заново.\n")
+                          + diag.text,
+                      diag.state);
+    }
+    if (diag.text.isEmpty())
+        diag.text = QStringLiteral("Ошибка драйвера базы данных");
+    throw DbError(diag.text, diag.state);
+}
+
+void Statement::bind(int number, const ParamValue &v)
+{
+    auto b = std::make_unique<Buffer>();
+    const bool null = v.value.isNull() || !v.value.isValid();
+    b->indicator = null ? SQL_NULL_DATA : 0;
+    SQLSMALLINT cType = SQL_C_WCHAR, sqlType = SQL_WVARCHAR, digits = 0;
+    SQLULEN size = 1;
+    SQLPOINTER data = nullptr;
+    SQLLEN length = 0;
+    switch (v.type) {
+    case FieldType::Integer:
+        b->integer = null ? 0 : v.value.toLongLong();
+        cType = SQL_C_SBIGINT;
+        sqlType = SQL_BIGINT;
+        size = 19;
+        data = &b->integer;
+        break;
+    case FieldType::Float:
+        b->number = null ? 0 : v.value.toDouble();
+        cType = SQL_C_DOUBLE;
+        sqlType = SQL_DOUBLE;
+        size = 15;
+        data = &b->number;
+        break;
+    case FieldType::Date: {
+        const QDate d = null ? QDate() : v.value.toDate();
+        b->date = {SQLSMALLINT(d.year()), SQLUSMALLINT(d.month()), SQLUSMALLINT(d.day())};
+        cType = SQL_C_TYPE_DATE;
+        sqlType = SQL_TYPE_DATE;
+        size = 10;
+        data = &b->date;
+        break;
+    }
+    case FieldType::DateTime: {
+        const QDateTime t = null ? QDateTime() : v.value.toDateTime();
+        const QDate d = t.date();
+        const QTime tm = t.time();
+        b->stamp = {SQLSMALLINT(d.year()), SQLUSMALLINT(d.month()), SQLUSMALLINT(d.day()),
+                    SQLUSMALLINT(tm.hour()), SQLUSMALLINT(tm.minute()),
+                    SQLUSMALLINT(tm.second()), SQLUINTEGER(tm.msec()) * 1000000u};
+        cType = SQL_C_TYPE_TIMESTAMP;
+        sqlType = SQL_TYPE_TIMESTAMP;
+        size = 23;
+        digits = 3;
+        data = &b->stamp;
+        break;
+    }
+    case FieldType::Boolean: {
+        const QString t = v.value.toString().trimmed().toLower();
+        b->flag = (t == u"1" || t == u"true" || t == u"t") ? 1 : 0;
+        cType = SQL_C_BIT;
+        sqlType = SQL_BIT;
+        size = 1;
+        data = &b->flag;
+        break;
+    }
+    case FieldType::String:
+        b->text = null ? QString() : v.value.toString();
+        size = qMax<SQLULEN>(1, SQLULEN(b->text.size()));
+        data = const_cast<char16_t *>(reinterpret_cast<const char16_t *>(b->text.utf16()));
+        length = SQLLEN(b->text.size() + 1) * 2;
+        if (!null)
+            b->indicator = SQLLEN(b->text.size()) * 2;
+        break;
+    }
+    check(SQLBindParameter(m_stmt, SQLUSMALLINT(number), SQL_PARAM_INPUT, cType, sqlType, size,
+                           digits, data, length, &b->indicator));
+    m_buffers.push_back(std::move(b));
+}
+
+void Statement::run(const QString &sql)
+{
+    check(SQLExecDirectW(m_stmt, const_cast<SQLWCHAR *>(odbc::wide(sql)), SQL_NTS));
+}
+
+void Statement::execute(const QString &text, const Params &params)
+{
+    const ParsedSql parsed = parseParameters(text);
+    for (int i = 0; i < parsed.names.size(); ++i)
+        bind(i + 1, params.value(parsed.names[i]));
+    run(parsed.sql);
+}
+
+void Statement::execute(const QString &text, const std::vector<ParamValue> &positional)
+{
+    for (size_t i = 0; i < positional.size(); ++i)
+        bind(int(i + 1), positional[i]);
+    run(text);
+}
+
+qint64 Statement::rowCount()
+{
+    SQLLEN n = -1;
+    if (!odbc::succeeded(SQLRowCount(m_stmt, &n)))
+        return -1;
+    return n;
+}
+
+bool Statement::hasResult()
+{
+    SQLSMALLINT n = 0;
+    check(SQLNumResultCols(m_stmt, &n));
+    return n > 0;
+}
+
+} // namespace db
