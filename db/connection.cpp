@@ -28,12 +28,41 @@ QString quoteOdbcValue(const QString &value)
     return u'{' + inner + u'}';
 }
 
+// psqlODBC takes a braced value apart only for PWD; UID, DATABASE and SERVER arrive with their
+// braces. A value that needs quoting therefore travels in the driver's "pqopt" attribute, as a
+// quoted libpq keyword, and its ODBC attribute stays empty.
+static QString libpqQuoted(const QString &value)
+{
+    QString v = value;
+    v.replace(u'\\', QStringLiteral("\\\\"));
+    v.replace(u'\'', QStringLiteral("\\'"));
+    return u'\'' + v + u'\'';
+}
+
 QString buildConnectionString(const ConnectionParams &p)
 {
-    return QStringLiteral("DRIVER={%1};DATABASE=%2;SERVER=%3;PORT=%4;UID=%5;PWD=%6;%7")
-        .arg(p.driver, quoteOdbcValue(p.database), quoteOdbcValue(p.server),
-             QString::number(p.port), quoteOdbcValue(p.login), quoteOdbcValue(p.password),
-             p.options);
+    QStringList libpq;
+    auto plain = [&libpq](const QString &value, const char *keyword) {
+        if (quoteOdbcValue(value) == value)
+            return value;
+        libpq << QLatin1String(keyword) + u'=' + libpqQuoted(value);
+        return QString();
+    };
+    const QString database = plain(p.database, "dbname");
+    const QString server = plain(p.server, "host");
+    const QString login = plain(p.login, "user");
+    // Unbraced, the driver would also decode "%xx" in a password.
+    QString password = quoteOdbcValue(p.password);
+    if (password == p.password && p.password.contains(u'%'))
+        password = u'{' + p.password + u'}';
+    QString s = QStringLiteral("DRIVER={%1};DATABASE=%2;SERVER=%3;PORT=%4;UID=%5;PWD=%6;")
+                    .arg(p.driver, database, server, QString::number(p.port), login, password);
+    if (!libpq.isEmpty()) {
+        QString opt = libpq.join(u' ');
+        opt.replace(u'}', QStringLiteral("}}"));
+        s += QStringLiteral("pqopt={") + opt + QStringLiteral("};");
+    }
+    return s + p.options;
 }
 
 Connection::Connection() = default;

@@ -21,8 +21,10 @@ struct ConnectionParams
 };
 
 // Builds "DRIVER={..};DATABASE=..;SERVER=..;PORT=..;UID=..;PWD=..;<options>".
-// A value holding ';', '{', '}', '=' or leading/trailing blanks is put in braces with '}' doubled,
-// so a login or password can never add options of its own.
+// A value holding ';', '{', '}', '=' or leading/trailing blanks can never add options of its own:
+// PWD is put in braces with '}' doubled (also when it holds '%', which the driver would decode);
+// the driver keeps braces of UID, DATABASE and SERVER as part of the value, so such a value is
+// left out there and passed as "pqopt={user='..'}" (libpq quoting) before the options.
 QString buildConnectionString(const ConnectionParams &p);
 // Quotes one value of a connection string by the ODBC rules above (unchanged when safe).
 QString quoteOdbcValue(const QString &value);
