@@ -31,6 +31,11 @@ CREATE FUNCTION public.iif(cond boolean, when_true text, when_false text) RETURN
     LANGUAGE sql IMMUTABLE
     AS $$ SELECT CASE WHEN cond THEN when_true ELSE when_false END $$;
 
+-- The brigade insert hands the person key over as a text parameter; let a text become an
+-- integer column's value the way a literal would. Assignment only: comparisons are unchanged.
+CREATE CAST (varchar AS integer) WITH INOUT AS ASSIGNMENT;
+CREATE CAST (text AS integer) WITH INOUT AS ASSIGNMENT;
+
 -- The version record: the newest build that ran here, and the decimal separator that the
 -- program writes into numbers in SQL text. PostgreSQL reads only "." there.
 CREATE TABLE public.ver (
@@ -419,21 +424,25 @@ CREATE FUNCTION accounts_dep.doc_item_caption(p_id_doc_item numeric) RETURNS tex
     AS $$
     SELECT g.s_caption
            || CASE WHEN ri.id_gds_color <> 0 THEN ', ' || coalesce(c.s_caption, '') ELSE '' END
-           || ' — ' || trim(to_char(ri.f_qty, 'FM999999999990.###'), '.') || ' ' || g.s_unit
+           || ' — ' || trim(to_char(ri.f_qty, 'FM999999999990.999'), '.') || ' ' || g.s_unit
     FROM mnf_doc.requisition_item ri
     JOIN cmn_gds_and_srv.gds_and_srv g ON g.id = ri.id_gds
     LEFT JOIN cmn_gds_and_srv.gds_and_srv c ON c.id = ri.id_gds_color
     WHERE ri.id = p_id_doc_item
 $$;
 
--- Made so far on a requisition line: good pieces of the line's finished-product operations
--- (operations on blanks are steps on the way and do not reduce what is still required).
+-- Made so far on a requisition line: good pieces recorded on the line with the last operation
+-- of a process (the largest position). Earlier operations are steps on the way; counting them
+-- too would count one piece once per operation.
 CREATE VIEW mnf_doc.v_requisition_item_made AS
     SELECT ri.id AS id_doc_item,
            coalesce((SELECT sum(s.kol_vo - s.brak)
                      FROM accounts_dep.smena s
                      JOIN mnf_operation.operation o ON o.id = s.o_id
-                     WHERE s.id_doc_item = ri.id AND o.id_state = 0), 0) AS f_qty_made
+                     WHERE s.id_doc_item = ri.id
+                       AND NOT EXISTS (SELECT 1 FROM mnf_operation.operation o2
+                                       WHERE o2.id_proc_tech = o.id_proc_tech
+                                         AND o2.orderby > o.orderby)), 0) AS f_qty_made
     FROM mnf_doc.requisition_item ri;
 
 CREATE VIEW accounts_dep.v_mnf_requisition AS
@@ -674,12 +683,12 @@ BEGIN
         SELECT format('Заявка № %s', d.s_number) INTO doc_caption
         FROM mnf_doc.doc d WHERE d.id = rec.id_doc;
         s_full_caption := format('В резерве (%s): %s %s', coalesce(doc_caption, 'без заявки'),
-                                 trim(to_char(qty, 'FM999999999990.###'), '.'),
+                                 trim(to_char(qty, 'FM999999999990.999'), '.'),
                                  coalesce(unit, ''));
     ELSE
         qty := greatest(st.f_received - st.f_used - st.f_reserved_all, 0);
         s_full_caption := format('Свободно на складах: %s %s',
-                                 trim(to_char(qty, 'FM999999999990.###'), '.'),
+                                 trim(to_char(qty, 'FM999999999990.999'), '.'),
                                  coalesce(unit, ''));
     END IF;
     f_qty := qty;
@@ -697,7 +706,7 @@ CREATE FUNCTION accounts_dep.show_consignment(p_id_gds numeric)
     SELECT c.id::t_id,
            left(format('Партия %s от %s, %s: приход %s %s', c.s_caption,
                        to_char(c.d_date, 'dd.mm.yyyy'), coalesce(st.s_caption, ''),
-                       trim(to_char(c.f_qty_in, 'FM999999999990.###'), '.'), g.s_unit),
+                       trim(to_char(c.f_qty_in, 'FM999999999990.999'), '.'), g.s_unit),
                 254)::varchar(254),
            c.s_caption,
            coalesce(st.s_caption, '')::varchar(254)
