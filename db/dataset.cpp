@@ -525,7 +525,12 @@ void Dataset::setValue(const QString &field, const QVariant &value)
 QString Dataset::qualifiedCast(int column) const
 {
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_ ]*$"));
-    const QString &type = d->table.columns[column].serverType;
+    QString type = d->table.columns[column].serverType;
+    // The driver names auto-numbered columns by their declaration.
+    if (type == u"serial" || type == u"bigserial" || type == u"smallserial")
+        type = type == u"serial" ? QStringLiteral("int4")
+                                 : (type == u"bigserial" ? QStringLiteral("int8")
+                                                         : QStringLiteral("int2"));
     return plain.match(type).hasMatch() ? QStringLiteral("?::") + type : QStringLiteral("?");
 }
 

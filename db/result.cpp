@@ -351,12 +351,15 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
                         break;
                     }
                     const qsizetype room = qsizetype(b.width / 2) - 1;
-                    if (ind == SQL_NO_TOTAL || ind / 2 > room) {
-                        col.texts.push_back(readLongText(st, SQLUSMALLINT(r + 1), c + 1));
-                    } else {
-                        col.texts.push_back(
-                            odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(p), ind / 2));
-                    }
+                    QString text = ind == SQL_NO_TOTAL || ind / 2 > room
+                                       ? readLongText(st, SQLUSMALLINT(r + 1), c + 1)
+                                       : odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(p),
+                                                        ind / 2);
+                    // The driver's LFConversion turns every line break into CR LF on the way
+                    // in; the program's texts break lines with LF alone.
+                    if (text.contains(u'\r'))
+                        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+                    col.texts.push_back(std::move(text));
                     break;
                 }
                 }

@@ -103,7 +103,7 @@ ParsedSql parseParameters(const QString &text)
 struct Statement::Buffer
 {
     qint64 integer = 0;
-    double number = 0;
+    QByteArray ascii;
     QString text;
     SQL_DATE_STRUCT date{};
     SQL_TIMESTAMP_STRUCT stamp{};
@@ -165,11 +165,16 @@ void Statement::bind(int number, const ParamValue &v)
         data = &b->integer;
         break;
     case FieldType::Float:
-        b->number = null ? 0 : v.value.toDouble();
-        cType = SQL_C_DOUBLE;
+        // As the decimal text of 15 significant digits: the driver's own conversion sends 17,
+        // so 1.2345 would reach a numeric column as 1.2344999999999999.
+        b->ascii = null ? QByteArray("0") : QByteArray::number(v.value.toDouble(), 'g', 15);
+        cType = SQL_C_CHAR;
         sqlType = SQL_DOUBLE;
         size = 15;
-        data = &b->number;
+        data = b->ascii.data();
+        length = b->ascii.size() + 1;
+        if (!null)
+            b->indicator = b->ascii.size();
         break;
     case FieldType::Date: {
         const QDate d = null ? QDate() : v.value.toDate();
