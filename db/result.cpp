@@ -155,6 +155,7 @@ struct Binding
 {
     SQLSMALLINT cType = SQL_C_WCHAR;
     size_t width = 0; // bytes of one value
+    // Column-wise binding steps fixed-size values by their own size, so no padding here.
     std::unique_ptr<char[]> data;
     std::unique_ptr<SQLLEN[]> indicators;
 };
@@ -282,7 +283,6 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
             break;
         }
         }
-        b.width = (b.width + 7) & ~size_t(7);
         rowBytes += b.width + sizeof(SQLLEN);
         out.columns.push_back(std::move(col));
     }

@@ -267,7 +267,10 @@ private Q_SLOTS:
     {
         Dataset ds(m_conn.get());
         ds.setSql(QStringLiteral("select g as id, repeat('ы', g % 50) as t, g * 0.5 as h,"
-                                 " case when g % 3 = 0 then null else g end as n"
+                                 " case when g % 3 = 0 then null else g end as n,"
+                                 " date '2024-01-01' + g as d,"
+                                 " timestamp '2024-01-01 10:00' + g * interval '1 minute' as ts,"
+                                 " g::numeric(15,0) as n0"
                                  " from generate_series(1, 2345) g"));
         ds.open();
         QCOMPARE(ds.recordCount(), 2345);
@@ -278,6 +281,10 @@ private Q_SLOTS:
             QCOMPARE(ds.asString(QStringLiteral("t")).size(), int(g % 50));
             QCOMPARE(ds.asFloat(QStringLiteral("h")), g * 0.5);
             nulls += ds.isNull(QStringLiteral("n"));
+            QCOMPARE(ds.asDate(QStringLiteral("d")), QDate(2024, 1, 1).addDays(g));
+            QCOMPARE(ds.value(QStringLiteral("ts")).toDateTime().time(),
+                     QTime(10, 0).addSecs(60 * g));
+            QCOMPARE(ds.asInteger(QStringLiteral("n0")), g);
         }
         QCOMPARE(nulls, 2345 / 3);
     }
