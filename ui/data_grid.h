@@ -27,7 +27,8 @@ public:
     void selectBookmark(db::Dataset::Bookmark b); // adds to the selection (tests, Ctrl+click)
 
     // Cell painting hook: called for every cell with the column's field name and the row's
-    // bookmark; it may change the font and text colour of the cell.
+    // visible position; it may change the font and text colour of the cell. The background
+    // stays the grid's own, so a selected row keeps its highlight.
     using CellStyler = std::function<void(const QString &field, int visibleRow, QFont &font,
                                           QColor &textColor)>;
     void setCellStyler(CellStyler styler);
@@ -37,10 +38,22 @@ signals:
     void titleClicked(int column);   // column number among all columns, hidden ones included
     void rowDoubleClicked();
 
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
 private:
+    void onModelReset();
+    void onSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
+    void onViewCurrentChanged(const QModelIndex &current);
+    void followDatasetRow();
+    void applyColumnVisibility();
+
     db::DatasetModel *m_model;
     CellStyler m_styler;
     QList<db::Dataset::Bookmark> m_selectionOrder;
+    QMetaObject::Connection m_datasetLink;
+    bool m_syncing = false;   // the view and the dataset are being aligned: no echo
+    bool m_restoring = false; // the selection is being put back after a reset
 };
 
 } // namespace ui
