@@ -127,13 +127,23 @@ int ScriptedModal::exec(QDialog *dialog)
     if (queue.first().times != kEveryTime && --queue.first().times == 0)
         queue.removeFirst();
 
+    // Hidden again and the depth restored also when the action throws (a handler's error
+    // called directly from a script), so the next test starts clean.
+    struct Showing
+    {
+        QDialog *dialog;
+        int &depth;
+        ~Showing()
+        {
+            --depth;
+            dialog->hide();
+        }
+    };
     dialog->setResult(0);
     dialog->show();
     ++m_depth;
-    const int result = action(dialog);
-    --m_depth;
-    dialog->hide();
-    return result;
+    const Showing showing{dialog, m_depth};
+    return action(dialog);
 }
 
 ScriptedModal::Action ScriptedModal::press(const QString &buttonName)
