@@ -48,11 +48,19 @@ TDataModule6 &dataModule()
 TDataModule6::TDataModule6(QObject *parent)
     : QObject(parent)
 {
-    for (db::Dataset *ds : {&Smena1, &Smena2, &Smena3, &Smena4, &ver, &Control, &workers,
-                            &department, &staffpos, &role, &nomenclature, &inventory_items,
-                            &operation_type, &proc_tech, &operation, &H_Tabel_1, &H_Tabel_2,
-                            &H_Tabel_3})
+    const std::pair<db::Dataset *, const char *> named[] = {
+        {&Smena1, "Smena1"}, {&Smena2, "Smena2"}, {&Smena3, "Smena3"}, {&Smena4, "Smena4"},
+        {&ver, "ver"}, {&Control, "Control"}, {&workers, "workers"},
+        {&department, "department"}, {&staffpos, "staffpos"}, {&role, "role"},
+        {&nomenclature, "nomenclature"}, {&inventory_items, "inventory_items"},
+        {&operation_type, "operation_type"}, {&proc_tech, "proc_tech"},
+        {&operation, "operation"}, {&H_Tabel_1, "H_Tabel_1"}, {&H_Tabel_2, "H_Tabel_2"},
+        {&H_Tabel_3, "H_Tabel_3"}};
+    for (const auto &[ds, name] : named) {
         ds->setConnection(&ADO_DB);
+        ds->setObjectName(QLatin1String(name));
+        m_datasets.append(ds);
+    }
     for (db::Command *c : {&DelSmena, &H_Tabel_ins, &cmd_all})
         c->setConnection(&ADO_DB);
 
@@ -153,6 +161,15 @@ db::Dataset &TDataModule6::journal(int shift)
     default:
         return Smena1;
     }
+}
+
+db::Dataset *TDataModule6::findDataset(const QString &name)
+{
+    for (db::Dataset *ds : std::as_const(m_datasets)) {
+        if (ds->objectName() == name)
+            return ds;
+    }
+    return nullptr;
 }
 
 QString TDataModule6::toSqlDecimal(const QString &typed) const

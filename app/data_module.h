@@ -29,6 +29,9 @@ public:
     db::Dataset workers, department, staffpos, role, nomenclature, inventory_items,
         operation_type, proc_tech, operation, H_Tabel_1, H_Tabel_2, H_Tabel_3;
 
+    // A dataset of the module by its name ("workers", "Smena1"); nullptr when none.
+    db::Dataset *findDataset(const QString &name);
+
     // The decimal separator of numbers put into statement text, read by every version check.
     QString decimalSeparator;
     // A typed number for statement text: the first "," (or, when there is none, the first ".")
@@ -37,4 +40,7 @@ public:
 
     // Opens the connection and the datasets that are open from the start (roles).
     void openConnection(const QString &connectionString);
+
+private:
+    QList<db::Dataset *> m_datasets;
 };

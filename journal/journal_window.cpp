@@ -260,7 +260,7 @@ TForm1::TForm1(QWidget *parent)
 
     // The version check runs every 30 seconds from the window's creation to the end.
     Timer1.setInterval(30000);
-    connect(&Timer1, &QTimer::timeout, this, [this] { ui::guarded(this, [this] { Timer1Timer(); }); });
+    connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     Timer1.start();
 }
 
@@ -576,6 +576,7 @@ void TForm1::N10Click()
 
 void TForm1::Timer1Timer()
 {
+    // A failing check shows its error and comes back at the next tick.
     if (forms().versionCheck)
-        forms().versionCheck();
+        ui::guarded(this, forms().versionCheck);
 }

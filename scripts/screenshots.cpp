@@ -1,0 +1,78 @@
+// Makes the README's pictures: the login window and the journal after a login, as a user sees
+// them. Run by scripts/screenshots.sh under Xvfb against the demo database.
+
+#include "app/forms.h"
+#include "app/login_window.h"
+#include "app/startup.h"
+#include "journal/journal_window.h"
+#include "ui/seams.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTextStream>
+
+namespace {
+
+void settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+class GrabModal : public ui::ModalSeam
+{
+public:
+    explicit GrabModal(QString file) : m_file(std::move(file)) {}
+    int exec(QDialog *dialog) override
+    {
+        dialog->show();
+        settle(800);
+        dialog->grab().save(m_file);
+        dialog->hide();
+        return QDialog::Rejected;
+    }
+
+private:
+    QString m_file;
+};
+
+class NoEnd : public ui::EndSeam
+{
+public:
+    void endProgram() override {}
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tabel"));
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 6) {
+        QTextStream(stderr) << "usage: tabel_screenshots SERVER DB OUTDIR LOGIN PASSWORD\n";
+        return 2;
+    }
+    const QString out = args.at(3);
+    NoEnd noEnd;
+    ui::setEndSeam(&noEnd);
+    if (!startProgram({args.at(0), args.at(1), args.at(2)}))
+        return 1;
+    TForm23 *login = forms().login;
+    login->show();
+    settle(800);
+    login->Edit1->setText(args.at(4));
+    login->grab().save(out + QStringLiteral("/login.png"));
+    login->Edit2->setText(args.at(5));
+    GrabModal grab(out + QStringLiteral("/journal.png"));
+    ui::setModalSeam(&grab);
+    login->Button1Click();
+    ui::setModalSeam(nullptr);
+    stopProgram();
+    return 0;
+}

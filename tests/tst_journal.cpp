@@ -1,0 +1,428 @@
+// The journal window: activation, shifts, date change, day-off mark, OK colours, sorting by
+// titles, refresh, the menu's openings, the style chooser and the double-click.
+
+#include "support/program_fixture.h"
+
+#include "app/data_module.h"
+#include "app/forms.h"
+#include "directories/items_window.h"
+#include "journal/entry_editor.h"
+#include "journal/journal_window.h"
+#include "reports/summary_reports_window.h"
+#include "timesheet/timesheet_window.h"
+#include "ui/styles.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace testing;
+
+namespace {
+
+const QDate kWednesday(2026, 10, 7);
+const QDate kSaturday(2026, 10, 10);
+
+struct Record
+{
+    int shift = 1;
+    QDate date = kWednesday;
+    QString ok = QStringLiteral("no"); // "" = null
+    double kolVo = 10;
+    int brak = 0;
+    double cena = 1.5;
+    int person = 0; // n-th worker of the demo plant
+};
+
+// Adds a shift record of the demo plant's n-th worker and first operation; returns its id.
+int addRecord(TestDatabase &db, const Record &r)
+{
+    const QString w = db.scalar(QStringLiteral(
+        "select s_code from cmn_contractor.person where b_employee order by id offset %1 limit 1")
+                                    .arg(r.person));
+    const QString o = db.scalar(QStringLiteral("select min(id) from mnf_operation.operation"));
+    const QString i = db.scalar(
+        QStringLiteral("select id_inventory_items from mnf_operation.operation where id = %1").arg(o));
+    return db.scalar(QStringLiteral("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, "
+                                    "cena, kol_vo, brak, time, prize, ok, vvod) values "
+                                    "('%1', %2, %3, %4, %5, %6, %7, %8, 8, 0, %9, now()) "
+                                    "returning id")
+                         .arg(r.date.toString(Qt::ISODate))
+                         .arg(r.shift)
+                         .arg(w, i, o)
+                         .arg(r.cena)
+                         .arg(r.kolVo)
+                         .arg(r.brak)
+                         .arg(r.ok.isEmpty() ? QStringLiteral("null")
+                                             : QLatin1Char('\'') + r.ok + QLatin1Char('\'')))
+        .toInt();
+}
+
+struct Logged
+{
+    ProgramFixture p;
+    explicit Logged(const QDate &today)
+    {
+        p.seams.setNow(QDateTime(today, QTime(9, 0)));
+    }
+    void in(const QString &login = QStringLiteral("senior"))
+    {
+        QVERIFY(p.start());
+        p.login(login, login);
+        QVERIFY2(p.seams.messages.shown().isEmpty(),
+                 qPrintable(p.seams.messages.texts().join('\n')));
+    }
+    TForm1 *j() const { return p.journal(); }
+    int rows() const { return j()->DBGrid2->model()->rowCount(); }
+};
+
+QStringList columnTexts(TForm1 *j, int column)
+{
+    QStringList r;
+    auto *m = j->DBGrid2->model();
+    for (int row = 0; row < m->rowCount(); ++row)
+        r << m->index(row, column).data().toString();
+    return r;
+}
+
+} // namespace
+
+class TestJournal : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void gridColumns();
+    void activationShowsTodaysFirstShift();
+    void okColoursAndNullOk();
+    void titleClickSorts();
+    void titleClickOnClosedShift();
+    void dayOff();
+    void refreshReopensAll();
+    void menuOpenings_data();
+    void menuOpenings();
+    void timesheetAndReportsOpenings();
+    void styleChooser();
+    void doubleClick_data();
+    void doubleClick();
+};
+
+void TestJournal::gridColumns()
+{
+    const auto cols = TForm1::gridColumns();
+    QCOMPARE(cols.size(), 13);
+    const QStringList titles{"Фамилия И.О.", "Марка изделия", "Операция", "Вид", "Цвет", "Часы",
+                             "Кол-во", "Брак", "Итого (р.)", "Премия (%)", "OK", "Заведен",
+                             "№ ЗВП"};
+    for (int i = 0; i < 13; ++i) {
+        QCOMPARE(cols[i].title, titles[i]);
+        QCOMPARE(cols[i].visible, i != 9);
+    }
+}
+
+void TestJournal::activationShowsTodaysFirstShift()
+{
+    Logged l(kWednesday);
+    for (int i = 0; i < 3; ++i)
+        addRecord(l.p.db, {1, kWednesday, "no", 10, 0, 1.5, i});
+    addRecord(l.p.db, {2, kWednesday});
+    addRecord(l.p.db, {2, kWednesday, "ok"});
+    addRecord(l.p.db, {1, kWednesday.addDays(-1)});
+    l.in();
+    TForm1 *j = l.j();
+    QCOMPARE(j->DateT->date(), kWednesday);
+    QCOMPARE(l.rows(), 3);
+    QVERIFY(!dataModule().Smena2.isOpen());
+    // Every column shows for shift 1 as well: the operation, the kind, the amount.
+    QVERIFY(!columnTexts(j, 2).contains(QString()));
+    QCOMPARE(columnTexts(j, 3).size(), 3);
+    QCOMPARE(columnTexts(j, 8), QStringList(3, QStringLiteral("15")));
+
+    j->RadioButton2->click();
+    QCOMPARE(j->currentShift, 2);
+    QCOMPARE(j->DBGrid2->dataset(), &dataModule().Smena2);
+    QCOMPARE(l.rows(), 0);
+    QVERIFY(j->RadioButton2->font().bold() && !j->RadioButton1->font().bold());
+    QCOMPARE(j->RadioButton2->palette().color(QPalette::Window), QColor(0, 128, 0));
+    QVERIFY(j->RadioButton2->autoFillBackground() && !j->RadioButton1->autoFillBackground());
+
+    // Enter in the date picker fills all four shifts.
+    QTest::keyClick(j->DateT, Qt::Key_Return);
+    QCOMPARE(l.rows(), 2);
+    for (int s = 1; s <= 4; ++s)
+        QVERIFY(dataModule().journal(s).isOpen());
+
+    // Another date by typing and Enter.
+    j->DateT->setDate(kWednesday.addDays(-1));
+    QTest::keyClick(j->DateT, Qt::Key_Enter);
+    QCOMPARE(l.rows(), 0);
+    j->RadioButton1->click();
+    QCOMPARE(l.rows(), 1);
+    QVERIFY(l.p.seams.messages.shown().isEmpty());
+}
+
+void TestJournal::okColoursAndNullOk()
+{
+    Logged l(kWednesday);
+    addRecord(l.p.db, {1, kWednesday, "ok", 1, 0, 1, 0});
+    addRecord(l.p.db, {1, kWednesday, "да", 2, 0, 1, 1});
+    addRecord(l.p.db, {1, kWednesday, "no", 3, 0, 1, 2});
+    addRecord(l.p.db, {1, kWednesday, "", 4, 0, 1, 3});
+    l.in();
+    TForm1 *j = l.j();
+    QCOMPARE(l.rows(), 3); // the record whose ok is null is not listed
+    db::Dataset &ds = dataModule().Smena1;
+    const int okField = ds.fieldIndex(QStringLiteral("ok"));
+    for (int row = 0; row < 3; ++row) {
+        const QString ok = ds.valueAt(row, okField).toString();
+        QFont font;
+        QColor color(Qt::black);
+        j->DBGrid2DrawColumnCell(QStringLiteral("ok"), row, font, color);
+        QVERIFY(font.bold());
+        QCOMPARE(color, ok == QLatin1String("no") ? QColor(255, 0, 0) : QColor(0, 128, 0));
+        QFont other;
+        QColor otherColor(Qt::black);
+        j->DBGrid2DrawColumnCell(QStringLiteral("fio"), row, other, otherColor);
+        QVERIFY(!other.bold());
+        QCOMPARE(otherColor, QColor(Qt::black));
+    }
+    // The grid hands the styler the OK column's field name.
+    QVERIFY(j->DBGrid2->cellStyler());
+}
+
+void TestJournal::titleClickSorts()
+{
+    Logged l(kWednesday);
+    addRecord(l.p.db, {1, kWednesday, "no", 10, 0, 2, 0}); // 20
+    addRecord(l.p.db, {1, kWednesday, "no", 5, 1, 3, 1});  // 12
+    addRecord(l.p.db, {1, kWednesday, "ok", 30, 0, 1, 2}); // 30
+    l.in();
+    TForm1 *j = l.j();
+    db::Dataset &ds = dataModule().Smena1;
+    QVERIFY(ds.sort().isEmpty());
+    j->DBGrid2TitleClick(8);
+    QCOMPARE(ds.sort(), QStringLiteral("summa DESC, marka, fio, id ASC"));
+    QCOMPARE(columnTexts(j, 8), (QStringList{"30", "20", "12"}));
+    j->DBGrid2TitleClick(8);
+    QCOMPARE(ds.sort(), QStringLiteral("summa, marka, fio, id ASC"));
+    QCOMPARE(columnTexts(j, 8), (QStringList{"12", "20", "30"}));
+    for (int inert : {4, 5, 7, 9}) {
+        j->DBGrid2TitleClick(inert);
+        QCOMPARE(ds.sort(), QStringLiteral("summa, marka, fio, id ASC"));
+    }
+    // Every sort of the table works on shift 1, the operation and the kind included.
+    for (int column : {0, 1, 2, 3, 6, 8, 10, 11, 12}) {
+        j->DBGrid2TitleClick(column);
+        j->DBGrid2TitleClick(column);
+    }
+    QVERIFY2(l.p.seams.messages.shown().isEmpty(), qPrintable(l.p.seams.messages.texts().join('\n')));
+    j->DBGrid2TitleClick(10);
+    QCOMPARE(ds.sort(), QStringLiteral("ok DESC, marka, fio, id ASC"));
+    QCOMPARE(columnTexts(j, 10), (QStringList{"ok", "no", "no"}));
+}
+
+void TestJournal::titleClickOnClosedShift()
+{
+    Logged l(kWednesday);
+    l.in();
+    TForm1 *j = l.j();
+    j->RadioButton3->click();
+    QVERIFY(!dataModule().Smena3.isOpen());
+    // Through the grid's signal, as a click would come: the error box, nothing changes.
+    Q_EMIT j->DBGrid2->titleClicked(8);
+    QCOMPARE(l.p.seams.messages.errors().size(), 1);
+    QVERIFY(dataModule().Smena3.sort().isEmpty());
+}
+
+void TestJournal::dayOff()
+{
+    Logged l(kSaturday);
+    l.in();
+    TForm1 *j = l.j();
+    QVERIFY(j->CBox1->isChecked());
+    QVERIFY(j->CBox1->font().bold());
+    QCOMPARE(j->CBox1->palette().color(QPalette::Window), QColor(255, 0, 0));
+    j->DateT->setDate(kWednesday);
+    j->DateTChange();
+    QVERIFY(!j->CBox1->isChecked());
+    QVERIFY(!j->CBox1->font().bold());
+    QVERIFY(!j->CBox1->autoFillBackground());
+    j->DateT->setDate(kSaturday.addDays(1));
+    j->DateTChange();
+    QVERIFY(j->CBox1->isChecked());
+    // Activation on a weekday leaves the box as it is.
+    l.p.seams.setNow(QDateTime(kWednesday, QTime(10, 0)));
+    j->FormActivate();
+    QVERIFY(j->CBox1->isChecked());
+    j->CBox1->setChecked(false);
+    j->FormActivate();
+    QVERIFY(!j->CBox1->isChecked());
+}
+
+void TestJournal::refreshReopensAll()
+{
+    Logged l(kWednesday);
+    addRecord(l.p.db, {1});
+    addRecord(l.p.db, {3});
+    l.in();
+    TForm1 *j = l.j();
+    j->DBGrid2TitleClick(0);
+    addRecord(l.p.db, {1, kWednesday, "no", 1, 0, 1, 4});
+    j->Button8->click();
+    for (int s = 1; s <= 4; ++s)
+        QVERIFY(dataModule().journal(s).isOpen());
+    QCOMPARE(dataModule().Smena1.recordCount(), 2);
+    QCOMPARE(dataModule().Smena3.recordCount(), 1);
+    QVERIFY(dataModule().Smena1.sort().isEmpty());
+}
+
+void TestJournal::menuOpenings_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("dataset");
+    QTest::newRow("Персонал") << "N1" << "TForm5" << "workers";
+    QTest::newRow("Подразделения") << "N19" << "TForm30" << "department";
+    QTest::newRow("Должности") << "N8" << "TForm26" << "staffpos";
+    QTest::newRow("Роли") << "N21" << "TForm32" << "role";
+    QTest::newRow("Номенклатура") << "N9" << "TForm28" << "nomenclature";
+    QTest::newRow("ТМЦ") << "N3" << "TForm3" << "inventory_items";
+    QTest::newRow("Операции") << "N6" << "TForm8" << "operation_type";
+    QTest::newRow("Техпроцессы") << "N5" << "TForm4" << "proc_tech";
+}
+
+void TestJournal::menuOpenings()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, window);
+    QFETCH(QString, dataset);
+    Logged l(kWednesday);
+    addRecord(l.p.db, {2});
+    l.in();
+    TForm1 *j = l.j();
+    TDataModule6 &dm = dataModule();
+    db::Dataset *ds = dm.findDataset(dataset);
+    QVERIFY(ds);
+    j->DateT->setDate(kWednesday.addDays(-3));
+    j->DateTChange();
+    j->RadioButton2->click();
+
+    bool openWhileShown = false;
+    int rowsWhileShown = -1;
+    int tag = -1;
+    l.p.seams.modal.script(window, [&](QDialog *d) {
+        openWhileShown = ds->isOpen();
+        rowsWhileShown = ds->recordCount();
+        tag = static_cast<ui::Window *>(d)->tag;
+        return int(QDialog::Rejected);
+    });
+    QAction *a = j->findChild<QAction *>(action);
+    QVERIFY(a && a->isEnabled());
+    a->trigger();
+    QVERIFY2(l.p.seams.messages.shown().isEmpty(), qPrintable(l.p.seams.messages.texts().join('\n')));
+    QVERIFY(l.p.seams.modal.shown().contains(window));
+    QVERIFY(openWhileShown);
+    QCOMPARE(tag, 0);
+    QVERIFY(rowsWhileShown > 0); // the demo plant has rows in every list
+    QVERIFY(!ds->isOpen() || dataset == QLatin1String("role"));
+    // Back in the journal: today's date again, shift 1 reopened, the others closed.
+    QCOMPARE(j->DateT->date(), kWednesday);
+    QVERIFY(dm.Smena1.isOpen());
+    QVERIFY(!dm.Smena2.isOpen());
+    QCOMPARE(j->currentShift, 2);
+    QCOMPARE(l.rows(), 0);
+}
+
+void TestJournal::timesheetAndReportsOpenings()
+{
+    Logged l(QDate(2027, 1, 10));
+    l.in();
+    TForm1 *j = l.j();
+    TForm19 *t = forms().timesheet;
+    int month = -1;
+    QString year;
+    bool hoursOpen = false;
+    l.p.seams.modal.script(QStringLiteral("TForm19"), [&](QDialog *) {
+        month = t->ComboBox1->currentIndex();
+        year = t->ComboBox2->currentText();
+        hoursOpen = dataModule().H_Tabel_1.isOpen() && dataModule().H_Tabel_3.isOpen();
+        return int(QDialog::Rejected);
+    });
+    j->DateT->setDate(QDate(2024, 3, 5));
+    j->N11Click();
+    QCOMPARE(month, 2);
+    QCOMPARE(year, QStringLiteral("2024"));
+    QVERIFY(hoursOpen);
+    QVERIFY(!dataModule().H_Tabel_2.isOpen());
+    // A year the fixed list lacks stops at its last year instead of running past the end.
+    l.p.seams.modal.script(QStringLiteral("TForm19"), ScriptedModal::reject());
+    j->N11Click();
+    QCOMPARE(t->ComboBox1->currentIndex(), 0);
+    QCOMPARE(t->ComboBox2->currentText(), QStringLiteral("2025"));
+
+    TForm18 *r = forms().summaryReports;
+    l.p.seams.modal.script(QStringLiteral("TForm18"), ScriptedModal::reject());
+    j->N10Click();
+    QCOMPARE(r->DTPicker1->date(), QDate(2026, 12, 1));
+    QCOMPARE(r->DTPicker2->date(), QDate(2027, 1, 1));
+    QVERIFY(l.p.seams.messages.shown().isEmpty());
+}
+
+void TestJournal::styleChooser()
+{
+    Logged l(kWednesday);
+    l.in();
+    TForm1 *j = l.j();
+    QComboBox *c = j->ComboBox1;
+    QCOMPARE(c->itemText(0), QStringLiteral("Windows"));
+    const int onyx = c->findText(QStringLiteral("Onyx Blue"));
+    QVERIFY(onyx > 0);
+    QCOMPARE(c->currentText(), QStringLiteral("Windows"));
+    c->setCurrentIndex(onyx);
+    Q_EMIT c->activated(onyx);
+    QCOMPARE(ui::currentStyle(), QStringLiteral("Onyx Blue"));
+    QFile f(ui::styleFilePath());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(f.readAll()).trimmed(), QStringLiteral("Onyx Blue"));
+    c->setCurrentIndex(0);
+    j->FormActivate();
+    QCOMPARE(c->currentText(), QStringLiteral("Onyx Blue"));
+    ui::applyStyle(QStringLiteral("Windows"));
+}
+
+void TestJournal::doubleClick_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<bool>("opensEditor");
+    QTest::newRow("full") << "senior" << true;
+    QTest::newRow("entry") << "clerk" << true;
+    QTest::newRow("acceptance") << "checker" << false;
+}
+
+void TestJournal::doubleClick()
+{
+    QFETCH(QString, login);
+    QFETCH(bool, opensEditor);
+    Logged l(kWednesday);
+    addRecord(l.p.db, {1});
+    l.in(login);
+    TForm1 *j = l.j();
+    int tag = 0;
+    if (opensEditor) {
+        l.p.seams.modal.script(QStringLiteral("TForm11"), [&](QDialog *) {
+            tag = forms().entryEditor->tag;
+            return int(QDialog::Rejected);
+        });
+    }
+    Q_EMIT j->DBGrid2->rowDoubleClicked();
+    QCOMPARE(l.p.seams.modal.shown().contains(QStringLiteral("TForm11")), opensEditor);
+    if (opensEditor)
+        QCOMPARE(tag, 3);
+    QVERIFY(!l.p.seams.modal.failed());
+}
+
+QTEST_MAIN(TestJournal)
+#include "tst_journal.moc"
