@@ -29,17 +29,22 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_db = std::make_unique<testing::TestDatabase>();
+        // The template holds the program's schema; these tables live in a schema of their own
+        // that the test's connection finds first.
         m_db->exec(QStringLiteral(
-            "create domain t_id as numeric(15,0);"
-            "create table kinds (id serial primary key, i int, b bigint, n0 numeric(15,0),"
+            "create schema dbtest;"
+            "create domain dbtest.t_id as numeric(15,0);"
+            "create table dbtest.kinds (id serial primary key, i int, b bigint, n0 numeric(15,0),"
             " n4 numeric(15,4), f float8, t text, v varchar(20), d date, ts timestamp,"
-            " ok boolean, code t_id);"
-            "create table ver (d int, t int, delim text);"
-            "create table people (id serial primary key, fio text not null,"
+            " ok boolean, code dbtest.t_id);"
+            "create table dbtest.ver (d int, t int, delim text);"
+            "create table dbtest.people (id serial primary key, fio text not null,"
             " kol int default 5, made date default '2024-01-02');"
-            "create table log (msg text);"
-            "create function note(m text) returns int language sql as"
-            " $$ insert into log values (m) returning 1 $$;"));
+            "create table dbtest.log (msg text);"
+            "create function dbtest.note(m text) returns int language sql as"
+            " $$ insert into dbtest.log values (m) returning 1 $$;"));
+        m_db->exec(QStringLiteral("alter database %1 set search_path to dbtest, public")
+                       .arg(m_db->name()));
         m_conn = std::make_unique<Connection>();
         m_conn->open(m_db->connectionString());
     }
@@ -314,7 +319,7 @@ private Q_SLOTS:
     {
         run(QStringLiteral("delete from people"));
         Dataset ds(m_conn.get());
-        ds.setTable(QStringLiteral("public.people"));
+        ds.setTable(QStringLiteral("dbtest.people"));
         ds.open();
         QVERIFY(ds.isEmpty());
 

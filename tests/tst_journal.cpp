@@ -13,6 +13,7 @@
 #include "ui/styles.h"
 
 #include <QAction>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -161,6 +162,14 @@ void TestJournal::activationShowsTodaysFirstShift()
     QCOMPARE(l.rows(), 0);
     j->RadioButton1->click();
     QCOMPARE(l.rows(), 1);
+
+    // Picking a day in the calendar reloads too; typing alone does not.
+    j->DateT->setDate(kWednesday);
+    QCOMPARE(l.rows(), 1);
+    j->DateT->calendarWidget()->setSelectedDate(kWednesday);
+    Q_EMIT j->DateT->calendarWidget()->clicked(kWednesday);
+    QCOMPARE(j->DateT->date(), kWednesday);
+    QCOMPARE(l.rows(), 3);
     QVERIFY(l.p.seams.messages.shown().isEmpty());
 }
 
