@@ -23,6 +23,7 @@
 #include <QDateEdit>
 #include <QCalendarWidget>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
@@ -38,8 +39,10 @@ void setBackground(QWidget *w, const QColor &c)
 {
     // An invalid colour gives the widget back the button face of the style in force.
     w->setAutoFillBackground(c.isValid());
+    // Buttons and check boxes paint their background in the Button role.
     QPalette p = w->palette();
-    p.setColor(QPalette::Window, c.isValid() ? c : QApplication::palette().color(QPalette::Button));
+    p.setColor(w->backgroundRole(),
+               c.isValid() ? c : QApplication::palette().color(QPalette::Button));
     w->setPalette(p);
 }
 
@@ -144,6 +147,11 @@ TForm1::TForm1(QWidget *parent)
 
     DBGrid2 = named(new ui::DataGrid, "DBGrid2");
     DBGrid2->setColumns(gridColumns());
+    DBGrid2->setWordWrap(false);
+    DBGrid2->verticalHeader()->setDefaultSectionSize(DBGrid2->fontMetrics().height() + 8);
+    const int widths[] = {220, 130, 120, 130, 175, 50, 60, 50, 80, 70, 40, 85, 70};
+    for (int c = 0; c < int(std::size(widths)); ++c)
+        DBGrid2->horizontalHeader()->resizeSection(c, widths[c]);
     DBGrid2->setCellStyler([this](const QString &field, int row, QFont &font, QColor &color) {
         DBGrid2DrawColumnCell(field, row, font, color);
     });
@@ -210,7 +218,7 @@ TForm1::TForm1(QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(DBGrid2, 1);
     layout->addLayout(bottom);
-    resize(1100, 600);
+    resize(1240, 640);
 
     auto on = [this](auto *sender, auto signal, void (TForm1::*slot)()) {
         ui::connectGuarded(sender, signal, this, [this, slot] { (this->*slot)(); });

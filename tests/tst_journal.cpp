@@ -147,7 +147,8 @@ void TestJournal::activationShowsTodaysFirstShift()
     QCOMPARE(j->DBGrid2->dataset(), &dataModule().Smena2);
     QCOMPARE(l.rows(), 0);
     QVERIFY(j->RadioButton2->font().bold() && !j->RadioButton1->font().bold());
-    QCOMPARE(j->RadioButton2->palette().color(QPalette::Window), QColor(0, 128, 0));
+    QCOMPARE(j->RadioButton2->palette().color(j->RadioButton2->backgroundRole()),
+             QColor(0, 128, 0));
     QVERIFY(j->RadioButton2->autoFillBackground() && !j->RadioButton1->autoFillBackground());
 
     // Enter in the date picker fills all four shifts.
@@ -253,7 +254,7 @@ void TestJournal::dayOff()
     TForm1 *j = l.j();
     QVERIFY(j->CBox1->isChecked());
     QVERIFY(j->CBox1->font().bold());
-    QCOMPARE(j->CBox1->palette().color(QPalette::Window), QColor(255, 0, 0));
+    QCOMPARE(j->CBox1->palette().color(j->CBox1->backgroundRole()), QColor(255, 0, 0));
     j->DateT->setDate(kWednesday);
     j->DateTChange();
     QVERIFY(!j->CBox1->isChecked());
