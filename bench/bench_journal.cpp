@@ -1,0 +1,284 @@
+// Speed of the journal on a large day: opening shift 1's journal next to psql's time for the
+// same statement, every sort of the journal's columns, the personnel list's prefix filter, and
+// the start-up times measured by bench_startup. Run by bench/run.sh, which prepares the data.
+
+#include "app/data_module.h"
+#include "db/db_error.h"
+#include "db/sort_filter.h"
+#include "journal/journal_window.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace {
+
+QTextStream out(stdout);
+
+struct Timing
+{
+    double median = 0;
+    double min = 0;
+};
+
+Timing summarize(std::vector<double> ms)
+{
+    if (ms.empty())
+        return {};
+    std::sort(ms.begin(), ms.end());
+    const size_t n = ms.size();
+    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+    return {median, ms.front()};
+}
+
+// Runs `prepare` untimed, then `work` timed, `runs` times.
+Timing measure(int runs, const std::function<void()> &prepare, const std::function<void()> &work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        QElapsedTimer t;
+        t.start();
+        work();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    return summarize(ms);
+}
+
+std::vector<double> numbers(const QString &list)
+{
+    std::vector<double> v;
+    for (const QString &s : list.split(u',', Qt::SkipEmptyParts))
+        v.push_back(s.toDouble());
+    return v;
+}
+
+struct Psql
+{
+    QString program;
+    QStringList arguments;
+    QString password;
+
+    // Runs the statement twice in one session and returns \\timing of the second run (the
+    // session warm, as the program's connection is); -1 when psql failed.
+    double time(const QString &statement) const
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PGPASSWORD"), password);
+        p.setProcessEnvironment(env);
+        p.start(program, arguments);
+        const QString script = QStringLiteral("\\timing on\n\\o /dev/null\n%1;\n%1;\n")
+                                   .arg(statement);
+        p.write(script.toUtf8());
+        p.closeWriteChannel();
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            return -1;
+        static const QRegularExpression timing(QStringLiteral("^Time: ([0-9.]+) ms"),
+                                               QRegularExpression::MultilineOption);
+        double last = -1;
+        auto it = timing.globalMatch(QString::fromUtf8(p.readAllStandardOutput()));
+        while (it.hasNext())
+            last = it.next().captured(1).toDouble();
+        return last;
+    }
+};
+
+QString ms(double v)
+{
+    return QString::number(v, 'f', v < 10 ? 2 : 1);
+}
+
+struct Report
+{
+    int failed = 0;
+
+    void header()
+    {
+        out << QStringLiteral("%1 %2 %3 %4 %5\n")
+                   .arg(QStringLiteral("Показатель (мс, если не сказано иное)"), -52)
+                   .arg(QStringLiteral("Цель"), -16)
+                   .arg(QStringLiteral("Медиана"), 10)
+                   .arg(QStringLiteral("Мин."), 10)
+                   .arg(QStringLiteral("Итог"));
+        out << QString(96, u'-') << '\n';
+    }
+    // A figure held against its aim: `measured` and `limit` in the figure's own unit.
+    void row(const QString &figure, const QString &aim, const QString &median, const QString &min,
+             double measured, double limit)
+    {
+        const bool pass = measured <= limit;
+        if (!pass)
+            ++failed;
+        line(figure, aim, median, min, pass ? QStringLiteral("да") : QStringLiteral("НЕТ"));
+    }
+    // A figure shown for comparison only.
+    void line(const QString &figure, const QString &aim, const QString &median,
+              const QString &min, const QString &verdict = QString())
+    {
+        out << QStringLiteral("%1 %2 %3 %4 %5\n")
+                   .arg(figure, -52)
+                   .arg(aim, -16)
+                   .arg(median, 10)
+                   .arg(min, 10)
+                   .arg(verdict);
+        out.flush();
+    }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser cl;
+    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("сервер"),
+                                    QStringLiteral("host"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("порт"),
+                                  QStringLiteral("port"), QStringLiteral("5432"));
+    const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("база"),
+                                      QStringLiteral("name"), QStringLiteral("tabel_bench"));
+    const QCommandLineOption date(QStringLiteral("date"), QStringLiteral("дата журнала"),
+                                  QStringLiteral("yyyy-mm-dd"));
+    const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("повторов"),
+                                  QStringLiteral("n"), QStringLiteral("20"));
+    const QCommandLineOption psql(QStringLiteral("psql"), QStringLiteral("программа psql"),
+                                  QStringLiteral("path"), QStringLiteral("psql"));
+    const QCommandLineOption startup(QStringLiteral("startup-ms"),
+                                     QStringLiteral("времена запуска до окна входа (мс)"),
+                                     QStringLiteral("list"));
+    cl.addOptions({server, port, database, date, runs, psql, startup});
+    cl.addHelpOption();
+    cl.process(app);
+
+    const int n = qMax(1, cl.value(runs).toInt());
+    const QDate day = QDate::fromString(cl.value(date), Qt::ISODate);
+    if (!day.isValid()) {
+        out << "нужна --date yyyy-mm-dd\n";
+        return 2;
+    }
+
+    Report report;
+    try {
+        TDataModule6 dm;
+        db::ConnectionParams p;
+        p.server = cl.value(server);
+        p.port = cl.value(port).toInt();
+        p.database = cl.value(database);
+        p.login = QStringLiteral("wvk"); // the stored account of the demo
+        p.password = QStringLiteral("wuvbzad");
+        dm.openConnection(db::buildConnectionString(p));
+
+        // The journal as the window opens it: date and "ta" (every record not null).
+        db::Dataset &journal = dm.Smena1;
+        journal.params().setDate(QStringLiteral("data"), day);
+        journal.params().setText(QStringLiteral("OK"), QStringLiteral("ta"));
+        journal.open(); // warms the server's caches and the driver's prepared statement
+        const int rows = journal.recordCount();
+
+        // psql runs the same text with the two parameters written in. Its runs alternate with
+        // the dataset's, so a load that comes and goes on the machine weighs on both alike.
+        QString statement = journal.sql();
+        statement.replace(QRegularExpression(QStringLiteral("(?<!:):data\\b"),
+                                             QRegularExpression::CaseInsensitiveOption),
+                          QStringLiteral("DATE '%1'").arg(day.toString(Qt::ISODate)));
+        statement.replace(QRegularExpression(QStringLiteral("(?<!:):ok\\b"),
+                                             QRegularExpression::CaseInsensitiveOption),
+                          QStringLiteral("'ta'"));
+        const Psql psqlRun{cl.value(psql),
+                           {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-h"),
+                            p.server, QStringLiteral("-p"), QString::number(p.port),
+                            QStringLiteral("-U"), p.login, QStringLiteral("-d"), p.database},
+                           p.password};
+        std::vector<double> psqlMs, openMs;
+        for (int i = 0; i < n; ++i) {
+            const double t = psqlRun.time(statement);
+            if (t > 0)
+                psqlMs.push_back(t);
+            openMs.push_back(measure(1, [&] { journal.close(); }, [&] { journal.open(); }).min);
+        }
+        const Timing open = summarize(openMs);
+        const Timing psqlTime = summarize(psqlMs);
+
+        out << QStringLiteral("Журнал смены 1 за %1: %2 строк, %3 полей; повторов %4\n\n")
+                   .arg(day.toString(QStringLiteral("dd.MM.yyyy")))
+                   .arg(rows)
+                   .arg(journal.fields().size())
+                   .arg(n);
+        report.header();
+
+        report.line(QStringLiteral("Открытие журнала (%1 строк)").arg(rows), QString(),
+                    ms(open.median), ms(open.min));
+        if (psqlTime.min > 0) {
+            report.line(QStringLiteral("psql \\timing того же запроса"), QString(),
+                        ms(psqlTime.median), ms(psqlTime.min));
+            const double ratio = open.median / psqlTime.median;
+            report.row(QStringLiteral("Открытие журнала / psql, раз"), QStringLiteral("≤ 2,5"),
+                       QString::number(ratio, 'f', 2),
+                       QString::number(open.min / psqlTime.min, 'f', 2), ratio, 2.5);
+        } else {
+            report.row(QStringLiteral("psql не запустился: сравнить не с чем"),
+                       QStringLiteral("≤ 2,5"), QString(), QString(), 1, 0);
+        }
+
+        // Each sort the journal's title clicks apply, from the server's order each time.
+        const int columns[] = {0, 1, 2, 3, 6, 8, 10, 11, 12};
+        for (int column : columns) {
+            for (bool desc : {false, true}) {
+                const QString text = TForm1::sortTextFor(column, desc);
+                const Timing t = measure(n, [&] { journal.setSort(QString()); },
+                                         [&] { journal.setSort(text); });
+                report.row(QStringLiteral("Сортировка «%1»").arg(text.simplified()),
+                           QStringLiteral("≤ 16 мс"), ms(t.median), ms(t.min), t.median, 16);
+            }
+        }
+        journal.setSort(QString());
+
+        // The personnel list's search: a typed prefix filters the list as the user types.
+        db::Dataset &workers = dm.workers;
+        workers.open();
+        const int all = workers.recordCount();
+        workers.setFilter(db::likePrefixFilter(QStringLiteral("s_caption"),
+                                               QStringLiteral("Ива")));
+        int found = 0;
+        const Timing on = measure(n, [&] { workers.setFiltered(false); }, [&] {
+            workers.setFiltered(true);
+            found = workers.recordCount();
+        });
+        const Timing off = measure(n, [&] { workers.setFiltered(true); },
+                                   [&] { workers.setFiltered(false); });
+        // Typing one more letter while the filter is on.
+        const QString longer = db::likePrefixFilter(QStringLiteral("s_caption"),
+                                                    QStringLiteral("Иван"));
+        const QString shorter = db::likePrefixFilter(QStringLiteral("s_caption"),
+                                                     QStringLiteral("Ива"));
+        workers.setFiltered(true);
+        const Timing typed = measure(n, [&] { workers.setFilter(shorter); },
+                                     [&] { workers.setFilter(longer); });
+        report.row(QStringLiteral("Фильтр «Ива%» по ФИО (%1 из %2)").arg(found).arg(all),
+                   QStringLiteral("≤ 16 мс"), ms(on.median), ms(on.min), on.median, 16);
+        report.row(QStringLiteral("Фильтр уточнён до «Иван%»"),
+                   QStringLiteral("≤ 16 мс"), ms(typed.median), ms(typed.min), typed.median, 16);
+        report.row(QStringLiteral("Снятие фильтра"), QStringLiteral("≤ 16 мс"),
+                   ms(off.median), ms(off.min), off.median, 16);
+    } catch (const db::DbError &e) {
+        out << "Ошибка базы данных: " << e.text() << '\n';
+        return 2;
+    }
+
+    const Timing start = summarize(numbers(cl.value(startup)));
+    if (start.min > 0) {
+        report.row(QStringLiteral("Запуск до показа окна входа"), QStringLiteral("≤ 500 мс"),
+                   ms(start.median), ms(start.min), start.median, 500);
+    }
+    out << '\n'
+        << (report.failed ? QStringLiteral("Не достигнуто целей: %1\n").arg(report.failed)
+                          : QStringLiteral("Все цели достигнуты\n"));
+    return report.failed ? 1 : 0;
+}
