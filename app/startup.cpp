@@ -33,6 +33,8 @@
 #include "ui/seams.h"
 #include "ui/styles.h"
 
+#include <QCoreApplication>
+
 bool startProgram(const QStringList &arguments)
 {
     ui::applyStyle(ui::readStyleFile());
@@ -83,6 +85,16 @@ bool startProgram(const QStringList &arguments)
     f.roles = new TForm32;
     f.processOperations = new TForm33;
     return true;
+}
+
+bool startAndShowLogin(const QStringList &arguments)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("tabel"));
+    QCoreApplication::setOrganizationName(QStringLiteral("tabel"));
+    if (!startProgram(arguments))
+        return false;
+    forms().login->show();
+    return !ui::endRequested();
 }
 
 void stopProgram()

@@ -7,5 +7,8 @@
 // connection), the login and every other window, hidden. Returns false when the stored
 // connection cannot be opened (the error has been shown and the program is ending).
 bool startProgram(const QStringList &arguments);
+// What the program does before its event loop: its name, start-up, and the login window shown
+// (whose first showing runs the version check). False when the program is already ending.
+bool startAndShowLogin(const QStringList &arguments);
 // Deletes every window and the data module (tests start the program more than once).
 void stopProgram();
