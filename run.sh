@@ -14,10 +14,10 @@ else
 fi
 pgdata="$home/pgdata"
 mkdir -p "$home"
-if [ -f "$pgdata/postmaster.pid" ] && [ -f "$home/port" ]; then
-    port=$(cat "$home/port")      # already running: reuse it
-else
-    port=$(scripts/pg.sh free-port 5433)
+port=$(cat "$home/port" 2>/dev/null || echo 5433)
+if ! pg_isready -q -h "$pgdata" -p "$port" 2>/dev/null; then
+    # Not running (first start, or after a reboot): start it, on its old port when still free.
+    port=$(scripts/pg.sh free-port "$port")
     echo "$port" >"$home/port"
     scripts/pg.sh start "$pgdata" "$port"
 fi
