@@ -1,24 +1,97 @@
 #include "items_window.h"
 
-#include <QHBoxLayout>
+#include "app/data_module.h"
+#include "app/forms.h"
+#include "directories/chooser_targets.h"
+#include "directories/item_editor.h"
+#include "ui/lookup_box.h"
+#include "ui/seams.h"
+
+#include <QHideEvent>
+#include <QLineEdit>
 #include <QPushButton>
 
-TForm3::TForm3(QWidget *parent)
-    : ui::Window(QStringLiteral("Изделия"), parent)
+namespace {
+
+DirectoryWindow::Settings settings()
 {
-    setObjectName(QStringLiteral("TForm3"));
-    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button3 = new QPushButton(QStringLiteral("Удалить"), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    auto *bottom = new QHBoxLayout(this);
-    bottom->addWidget(Button1);
-    bottom->addWidget(Button3);
-    bottom->addStretch(1);
+    const auto right = Qt::AlignRight | Qt::AlignVCenter;
+    DirectoryWindow::Settings s;
+    s.caption = QStringLiteral("Изделия");
+    s.dataset = &dataModule().inventory_items;
+    s.columns = { { QStringLiteral("marka"), QStringLiteral("Марка изделия") },
+                  { QStringLiteral("massa"), QStringLiteral("Коробки"), right },
+                  { QStringLiteral("s_nom"), QStringLiteral("Номенклатура") } };
+    s.filterField = QStringLiteral("marka");
+    s.exitButtonName = "Button8";
+    s.focusFilterOnActivate = true;
+    // Delete, Left, Right and the rest work on the filter text here.
+    s.filterKeys = DirectoryWindow::FilterKeys::ArrowsOnly;
+    s.deleteQuestion = QStringLiteral("Удалить изделие?");
+    s.deleteStatement
+        = QStringLiteral("delete from cmn_inventory_items.inventory_items where id=:id");
+    return s;
 }
 
-void TForm3::showAddAndDelete()
+} // namespace
+
+TForm3::TForm3(QWidget *parent)
+    : DirectoryWindow(settings(), parent)
 {
-    Button1->setVisible(true);
-    Button3->setVisible(true);
+    setObjectName(QStringLiteral("TForm3"));
+    Button1 = addButton;
+    Button8 = exitButton;
+    ui::connectGuarded(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+}
+
+void TForm3::FormActivate()
+{
+    if (!list().isOpen())
+        list().open();
+    DirectoryWindow::FormActivate();
+}
+
+void TForm3::hideEvent(QHideEvent *event)
+{
+    DirectoryWindow::hideEvent(event);
+    if (!event->spontaneous())
+        list().close();
+}
+
+void TForm3::Button1Click()
+{
+    // After an add the list stays on the row number it had.
+    const int row = list().isOpen() ? list().recNo() : 0;
+    TForm7 *e = forms().itemEditor;
+    e->Edit1->clear();
+    e->Edit2->clear();
+    e->openLookups();
+    e->tag = 1;
+    ui::showModal(e);
+    reloadAt(row);
+}
+
+void TForm3::changeRow()
+{
+    db::Dataset &i = list();
+    TForm7 *e = forms().itemEditor;
+    e->openLookups();
+    e->tag = 2;
+    e->Edit1->setText(i.asString(QStringLiteral("marka")).trimmed());
+    e->Edit2->setText(i.asString(QStringLiteral("massa")).trimmed());
+    e->combo_nomenclature->setKeyValue(int(i.asInteger(QStringLiteral("id_nom"))));
+    e->id = int(i.asInteger(QStringLiteral("id")));
+    ui::showModal(e);
+}
+
+void TForm3::chooseRow()
+{
+    db::Dataset &i = list();
+    // An empty list hands over an empty mark and id 0.
+    const bool any = i.isOpen() && !i.isEmpty();
+    if (ItemTarget *target = ItemTarget::current()) {
+        target->mark = any ? i.asString(QStringLiteral("marka")).trimmed() : QString();
+        target->id = any ? int(i.asInteger(QStringLiteral("id"))) : 0;
+    }
+    accept();
 }

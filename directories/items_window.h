@@ -1,18 +1,22 @@
 #pragma once
 // TForm3: the inventory items list, also the item chooser.
 
-#include "ui/window.h"
+#include "directories/directory_window.h"
 
-class QPushButton;
-
-class TForm3 : public ui::Window
+class TForm3 : public DirectoryWindow
 {
     Q_OBJECT
 public:
     explicit TForm3(QWidget *parent = nullptr);
 
     QPushButton *Button1; // "Добавить"
-    QPushButton *Button3; // "Удалить"
-    // The menu opening shows the add and delete buttons a chooser opening hid.
-    void showAddAndDelete();
+    QPushButton *Button8; // "Выход"
+
+    void Button1Click();
+
+protected:
+    void changeRow() override;
+    void chooseRow() override;
+    void FormActivate() override;
+    void hideEvent(QHideEvent *event) override;
 };

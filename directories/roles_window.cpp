@@ -1,6 +1,25 @@
 #include "roles_window.h"
 
+#include "app/data_module.h"
+#include "app/forms.h"
+
 TForm32::TForm32(QWidget *parent)
-    : ui::Window(QStringLiteral("Роли"), parent)
+    : DirectoryWindow(
+        [] {
+            Settings s;
+            s.caption = QStringLiteral("Роли");
+            s.dataset = &dataModule().role;
+            s.columns = { { QStringLiteral("s_caption"), QStringLiteral("Наименование") },
+                          { QStringLiteral("s_name"), QStringLiteral("Системное имя") } };
+            s.addButtonName = "Button5";
+            s.spacerBeforeFilter = false;
+            // "Добавить", "Изменить" and "Удалить" are shown but do nothing.
+            s.buttonsAct = false;
+            return s;
+        }(),
+        parent)
 {
-    setObjectName(QStringLiteral("TForm32"));}
+    setObjectName(QStringLiteral("TForm32"));
+    Button5 = addButton;
+    Button4 = exitButton;
+}

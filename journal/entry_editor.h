@@ -1,6 +1,7 @@
 #pragma once
 // TForm11: the journal entry editor, one shift record in add, change or view mode.
 
+#include "directories/chooser_targets.h"
 #include "ui/window.h"
 
 class TForm11 : public ui::Window
@@ -13,4 +14,7 @@ public:
     void openForAdding();
     void openForChanging();
     void openForViewing();
+
+    // The worker the personnel list hands over when the user picks one (its chosen flag set).
+    WorkerTarget chosenWorker;
 };

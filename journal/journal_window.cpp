@@ -472,6 +472,8 @@ void TForm1::N1Click()
     openChild([] {
         TForm5 *w = forms().personnel;
         w->tag = 0;
+        w->Button1->setVisible(true);
+        w->Button3->setVisible(true);
         dataModule().workers.open();
         ui::showModal(w);
         dataModule().workers.close();
@@ -520,7 +522,8 @@ void TForm1::N3Click()
         TForm3 *w = forms().items;
         w->tag = 0;
         dataModule().inventory_items.open();
-        w->showAddAndDelete();
+        w->Button1->setVisible(true);
+        w->Button3->setVisible(true);
         ui::showModal(w);
         dataModule().inventory_items.close();
     });
@@ -532,7 +535,8 @@ void TForm1::N6Click()
         TForm8 *w = forms().operationTypes;
         w->tag = 0;
         dataModule().operation_type.open();
-        w->showAddAndDelete();
+        w->Button1->setVisible(true);
+        w->Button3->setVisible(true);
         ui::showModal(w);
         dataModule().operation_type.close();
     });

@@ -1,0 +1,50 @@
+#pragma once
+// What the lists hand over in chooser mode. Each receiving window (entry editor, process
+// operations, operation editor) holds one of these as a public field; the field registers itself
+// when built, so a list writes into it without including that window's header.
+
+#include <QString>
+
+template<typename Target>
+class HandOverTarget
+{
+public:
+    // The one field of the program that receives this kind of pick; nullptr when none exists.
+    static Target *current() { return static_cast<Target *>(s_current); }
+
+    HandOverTarget(const HandOverTarget &) = delete;
+    HandOverTarget &operator=(const HandOverTarget &) = delete;
+
+protected:
+    HandOverTarget() { s_current = this; }
+    ~HandOverTarget()
+    {
+        if (s_current == this)
+            s_current = nullptr;
+    }
+
+private:
+    static inline HandOverTarget *s_current = nullptr;
+};
+
+// The personnel list's pick for the entry editor (the worker of a record, a brigade member).
+struct WorkerTarget : HandOverTarget<WorkerTarget>
+{
+    QString name; // s_caption, trimmed
+    int workerNumber = 0; // the person's row key, written as the record's worker number
+    int personKey = 0; // the same key, for the brigade rows
+};
+
+// The items list's pick: the process operations window's current item.
+struct ItemTarget : HandOverTarget<ItemTarget>
+{
+    QString mark; // marka, trimmed
+    int id = 0;
+};
+
+// The operation types list's pick: the operation editor's type.
+struct OperationTypeTarget : HandOverTarget<OperationTypeTarget>
+{
+    QString name; // s_caption, trimmed
+    int id = 0;
+};
