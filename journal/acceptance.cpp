@@ -2,8 +2,96 @@
 
 #include "journal_window.h"
 
-// Acceptance and deletion come with the hours posting they depend on; until then the buttons,
-// hidden in the delivered layout, change nothing.
-void JournalAcceptance::acceptSelected() {}
-void JournalAcceptance::acceptAll() {}
-void JournalAcceptance::deleteCurrent() {}
+#include "app/data_module.h"
+#include "app/forms.h"
+#include "db/dataset.h"
+#include "timesheet/hours_posting.h"
+#include "ui/seams.h"
+
+namespace {
+
+bool isAccepted(const db::Dataset &ds)
+{
+    return ds.asString(QStringLiteral("ok")) == QLatin1String("ok");
+}
+
+} // namespace
+
+void JournalAcceptance::acceptCurrent(db::Dataset &journal)
+{
+    if (isAccepted(journal))
+        return;
+    const qint64 id = journal.asInteger(QStringLiteral("id"));
+    db::Connection &c = dataModule().ADO_DB;
+    db::Dataset smena_gds_use_cnt(&c);
+    smena_gds_use_cnt.setSql(QStringLiteral("select count(id) as id_cnt from "
+                                            "accounts_dep.smena_gds_use sgu where sgu.id_smena "
+                                            "= :id_smena"));
+    smena_gds_use_cnt.params().setInteger(QStringLiteral("id_smena"), id);
+    smena_gds_use_cnt.open();
+    const qint64 materialRows = smena_gds_use_cnt.asInteger(QStringLiteral("id_cnt"));
+    smena_gds_use_cnt.close();
+    if (materialRows > 0) {
+        db::Command smena_accept_row(&c);
+        smena_accept_row.setText(QStringLiteral("select accounts_dep.smena__accept_row_hwo(:id)"));
+        smena_accept_row.params().setInteger(QStringLiteral("id"), id);
+        smena_accept_row.execute();
+    } else {
+        ui::showError(&m_journal, QStringLiteral("Не заведен расход ТМЦ!"));
+    }
+}
+
+void JournalAcceptance::acceptSelected()
+{
+    db::Dataset &ds = m_journal.currentJournal();
+    if (ds.isEmpty())
+        return;
+    const QList<db::Dataset::Bookmark> selected = m_journal.DBGrid2->selectedBookmarks();
+    if (selected.isEmpty()) {
+        acceptCurrent(ds);
+    } else {
+        for (db::Dataset::Bookmark b : selected) {
+            ds.gotoBookmark(b);
+            acceptCurrent(ds);
+        }
+    }
+    // Back at the row visited last, in the sort the user had.
+    m_journal.reloadKeepingOrder(true, ds.recNo());
+}
+
+void JournalAcceptance::acceptAll()
+{
+    db::Dataset &ds = m_journal.currentJournal();
+    const int row = ds.recNo();
+    const int count = ds.recordCount();
+    if (count > 0)
+        ds.first();
+    for (int i = 0; i < count; ++i) {
+        acceptCurrent(ds);
+        ds.next();
+    }
+    m_journal.reloadKeepingOrder(true, row);
+}
+
+void JournalAcceptance::deleteCurrent()
+{
+    db::Dataset &ds = m_journal.currentJournal();
+    const QDate date = m_journal.journalDate();
+    if (ds.isEmpty() || isAccepted(ds) || ds.isNull(QStringLiteral("id")))
+        return;
+    TDataModule6 &dm = dataModule();
+    dm.DelSmena.setText(QStringLiteral("delete from accounts_dep.smena where id=:id"));
+    dm.DelSmena.params().clear();
+    dm.DelSmena.params().setInteger(QStringLiteral("id"), ds.asInteger(QStringLiteral("id")));
+    const bool yes = ui::askYesNo(&m_journal, QStringLiteral("Удаление"),
+                                  QStringLiteral("Удалить позицию из списка?"));
+    int worker = 0;
+    if (yes) {
+        worker = int(ds.asInteger(QStringLiteral("w_id")));
+        dm.DelSmena.execute();
+    }
+    ds.close();
+    ds.open();
+    if (yes)
+        timesheet::HoursPosting(dm.ADO_DB).afterDeletion(worker, m_journal.currentShift, date);
+}

@@ -1,6 +1,9 @@
 #pragma once
 // Acceptance and deletion of the journal's shift records.
 
+namespace db {
+class Dataset;
+}
 class TForm1;
 
 class JournalAcceptance
@@ -12,5 +15,9 @@ public:
     void deleteCurrent();  // "Удалить"
 
 private:
+    // Accepts the journal's current row unless it is accepted already; a record without
+    // material use rows is refused with a message and left as it was.
+    void acceptCurrent(db::Dataset &journal);
+
     TForm1 &m_journal;
 };
