@@ -11,6 +11,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -69,6 +70,20 @@ DirectoryWindow::DirectoryWindow(const Settings &settings, QWidget *parent)
     DBGrid1->setWordWrap(false);
     DBGrid1->setColumns(settings.columns);
     DBGrid1->setDataset(settings.dataset);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 8);
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    for (int c = 0; c < settings.columnWidths.size(); ++c)
+        DBGrid1->horizontalHeader()->resizeSection(c, settings.columnWidths[c]);
+    // The current row is always shown selected, also after a reload or a filter.
+    const auto showCurrent = [this] {
+        if (list().isOpen() && list().recNo() > 0) {
+            DBGrid1->selectionModel()->select(DBGrid1->model()->index(list().recNo() - 1, 0),
+                                              QItemSelectionModel::ClearAndSelect
+                                                  | QItemSelectionModel::Rows);
+        }
+    };
+    connect(settings.dataset, &db::Dataset::currentChanged, this, showCurrent);
+    connect(settings.dataset, &db::Dataset::reset, this, showCurrent);
 
     addButton = button(QStringLiteral("Добавить"), settings.addButtonName);
     Button2 = button(QStringLiteral("Изменить"), "Button2");
@@ -94,7 +109,10 @@ DirectoryWindow::DirectoryWindow(const Settings &settings, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(bottom);
-    resize(760, 480);
+    int width = 60;
+    for (int w : settings.columnWidths)
+        width += w;
+    resize(qMax(width, 640), 480);
 
     ui::connectGuarded(Edit1, &QLineEdit::textChanged, this, &DirectoryWindow::Edit1Change);
     connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -39,6 +39,7 @@ public:
         QString caption;
         db::Dataset *dataset = nullptr;
         QList<db::DatasetModel::Column> columns;
+        QList<int> columnWidths;
         QString filterField = QStringLiteral("s_caption");
         const char *addButtonName = "Button1";
         const char *exitButtonName = "Button4";

@@ -22,6 +22,7 @@ DirectoryWindow::Settings settings()
     s.columns = { { QStringLiteral("marka"), QStringLiteral("Марка изделия") },
                   { QStringLiteral("massa"), QStringLiteral("Коробки"), right },
                   { QStringLiteral("s_nom"), QStringLiteral("Номенклатура") } };
+    s.columnWidths = { 220, 90, 240 };
     s.filterField = QStringLiteral("marka");
     s.exitButtonName = "Button8";
     s.focusFilterOnActivate = true;

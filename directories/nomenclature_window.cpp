@@ -18,6 +18,7 @@ DirectoryWindow::Settings settings()
     s.dataset = &dataModule().nomenclature;
     s.columns = { { QStringLiteral("s_caption"), QStringLiteral("Наименование") },
                   { QStringLiteral("s_department"), QStringLiteral("Сокращение") } };
+    s.columnWidths = { 280, 220 };
     s.addButtonName = "Button5";
     s.deleteStatement = QStringLiteral("delete from cmn_inventory_items.nomenclature where id=:id");
     return s;

@@ -21,6 +21,7 @@ DirectoryWindow::Settings settings()
                   { QStringLiteral("s_staffpos"), QStringLiteral("Должность") },
                   { QStringLiteral("s_department"), QStringLiteral("Подразделение") },
                   { QStringLiteral("s_role"), QStringLiteral("Роль") } };
+    s.columnWidths = { 260, 160, 200, 110 };
     s.focusFilterOnActivate = true;
     s.deleteQuestion = QStringLiteral("Удалить работника?");
     s.deleteStatement = QStringLiteral("delete from cmn_contractor.person where id =:id");

@@ -107,7 +107,7 @@ void TestDirPersonnel::filterAndKeys()
     Program t;
     t.in();
     QStringList ivanov, sRows, all;
-    int afterDown = 0, afterUp = 0;
+    int afterDown = 0, afterUp = 0, selectedRow = -2;
     QString afterDelete, afterBackspace;
     int cursorAfterLeft = -1;
     t.fromMenu<TForm5>("N1", [&](TForm5 *w) {
@@ -119,6 +119,8 @@ void TestDirPersonnel::filterAndKeys()
         QTest::keyClick(w->Edit1, Qt::Key_Down);
         QTest::keyClick(w->Edit1, Qt::Key_Down);
         afterDown = dataModule().workers.recNo();
+        const QModelIndexList selected = w->DBGrid1->selectionModel()->selectedRows();
+        selectedRow = selected.size() == 1 ? selected.first().row() : -1;
         QTest::keyClick(w->Edit1, Qt::Key_Up);
         afterUp = dataModule().workers.recNo();
         // Keys that act only on key-down do nothing here; typing and Backspace edit.
@@ -142,6 +144,7 @@ void TestDirPersonnel::filterAndKeys()
                             "Смирнов Андрей Васильевич", "Соколов Павел Андреевич",
                             "Соловьев Кирилл Андреевич", "Степанов Григорий Федорович" }));
     QCOMPARE(afterDown, 3);
+    QCOMPARE(selectedRow, 2); // the current row shows selected
     QCOMPARE(afterUp, 2);
     QCOMPARE(afterDelete, QStringLiteral("Си"));
     QCOMPARE(cursorAfterLeft, 2);
