@@ -2,6 +2,8 @@
 
 #include "odbc.h"
 
+#include <QRegularExpression>
+
 namespace db {
 
 DbError::DbError(const QString &text, const QString &sqlState)
@@ -20,6 +22,19 @@ ConversionError::ConversionError(const QString &text)
 }
 
 namespace odbc {
+
+// The server's message as the user should read it: without the severity word the driver puts in
+// front ("ERROR:  ") and the ";" it puts behind.
+static QString serverWords(QString line)
+{
+    static const QRegularExpression severity(
+        QStringLiteral("^(ERROR|FATAL|PANIC|ОШИБКА|ВАЖНО|ПАНИКА):\\s*"));
+    line = line.trimmed();
+    line.remove(severity);
+    if (line.endsWith(QLatin1Char(';')))
+        line.chop(1);
+    return line.trimmed();
+}
 
 Diagnostics diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
 {
@@ -41,11 +56,17 @@ Diagnostics diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
             break;
         if (d.state.isEmpty())
             d.state = fromWide(state, 5);
-        const QString line = fromWide(message.data(), qMin<qsizetype>(length, message.size() - 1))
-                                 .trimmed();
-        if (!line.isEmpty() && !lines.contains(line))
-            lines << line;
+        const QString record = fromWide(message.data(),
+                                        qMin<qsizetype>(length, message.size() - 1));
+        for (const QString &piece : record.split(QLatin1Char('\n'))) {
+            const QString line = serverWords(piece);
+            if (!line.isEmpty() && !lines.contains(line))
+                lines << line;
+        }
     }
+    // The driver's own closing remark adds nothing to what the server said.
+    if (lines.size() > 1)
+        lines.removeAll(QStringLiteral("Error while executing the query"));
     d.text = lines.join(QLatin1Char('\n'));
     return d;
 }

@@ -114,10 +114,18 @@ private Q_SLOTS:
             cmd.execute();
             QFAIL("no error");
         } catch (const DbError &e) {
-            QVERIFY2(e.text().contains(QLatin1String("relation \"no_such_table\" does not exist")),
-                     qPrintable(e.text()));
+            // The server's words alone, as the error box shows them.
+            QCOMPARE(e.text(), QStringLiteral("relation \"no_such_table\" does not exist"));
             QCOMPARE(e.sqlState(), QStringLiteral("42P01"));
             QVERIFY(!e.connectionLost());
+        }
+        // A message of our own server functions arrives the same way.
+        cmd.setText(QStringLiteral("do $$ begin raise exception 'Запись не найдена'; end $$"));
+        try {
+            cmd.execute();
+            QFAIL("no error");
+        } catch (const DbError &e) {
+            QCOMPARE(e.text(), QStringLiteral("Запись не найдена"));
         }
         // The connection is still usable after a refused statement.
         cmd.setText(QStringLiteral("select 7"));
