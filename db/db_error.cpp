@@ -82,6 +82,8 @@ bool looksLost(const QString &sqlState, const QString &text)
         "connection has been lost",  "no connection to the server",
         "server closed the connection", "terminating connection",
         "could not send query",      "connection dead",
+        // psqlODBC's first word when the session died inside a transaction.
+        "internal SAVEPOINT failed",
     };
     for (const char *w : words) {
         if (text.contains(QLatin1String(w), Qt::CaseInsensitive))

@@ -555,6 +555,15 @@ BEGIN
                     rec.smena, rec.color, rec.time, now(), 'no', coalesce(rec.prize, 0),
                     rec.id_doc, rec.id_doc_item, 0, rec.id_gds_use, 0);
 
+            -- The same locks as the program's hours posting: the month shared, then the
+            -- (worker, shift number, month, year) row exclusively.
+            PERFORM pg_advisory_xact_lock_shared(1213481282,
+                (extract(year FROM rec.data)::integer * 12
+                 + extract(month FROM rec.data)::integer - 1));
+            PERFORM pg_advisory_xact_lock(
+                (member::bigint << 32)
+                | ((extract(year FROM rec.data)::bigint * 12
+                    + extract(month FROM rec.data)::bigint - 1) * 16 + (rec.smena::bigint & 15)));
             SELECT coalesce(sum(s.time), 0) INTO hours
             FROM accounts_dep.smena s
             WHERE s.w_id = member AND s.smena = rec.smena AND s.data = rec.data;

@@ -177,6 +177,7 @@ private Q_SLOTS:
     void twoClientsOneRow();
     void locks_data();
     void locks();
+    void brigadeDivisionTakesTheRowLock();
     void rebuildMonth_data();
     void rebuildMonth();
     void rebuildAllOrNothing_data();
@@ -302,6 +303,48 @@ void TestHoursPosting::twoClientsOneRow()
     QCOMPARE(first.get(), QString());
     QCOMPARE(second.get(), QString());
     QCOMPARE(hoursRows(db, 7, 1, 3, 2021), dayValues({{5, 8}}));
+}
+
+void TestHoursPosting::brigadeDivisionTakesTheRowLock()
+{
+    // The server's division among a brigade writes hours rows too: it waits for the same lock.
+    TestDatabase db(TestDatabase::From::Demo);
+    const QString id = db.scalar(QStringLiteral(
+        "select id from accounts_dep.smena where data = '2026-11-10' and smena = 1 order by id "
+        "limit 1"));
+    QVERIFY(!id.isEmpty());
+    const int member = db.scalar(QStringLiteral(
+        "select min(id) from cmn_contractor.person where b_employee and s_code::int <> "
+        "(select w_id from accounts_dep.smena where id = %1)").arg(id)).toInt();
+    db.exec(QStringLiteral("insert into accounts_dep.person_temp(id_smena, id_person) values "
+                           "(%1, %2)").arg(id).arg(member));
+
+    db::Connection holder;
+    holder.open(db.connectionString());
+    holder.beginTransaction();
+    db::Command lock(&holder);
+    lock.setText(QStringLiteral("select pg_advisory_xact_lock(cast(:key as bigint))"));
+    lock.params().setInteger(QStringLiteral("key"), HoursPosting::rowLockKey(member, 1, 11, 2026));
+    lock.execute();
+
+    db::Connection c;
+    c.open(db.connectionString());
+    db::Command divide(&c);
+    divide.setText(QStringLiteral("set lock_timeout = 300"));
+    divide.execute();
+    divide.setText(QStringLiteral("select accounts_dep.divide_between_person(%1)").arg(id));
+    try {
+        divide.execute();
+        QFAIL("the division did not wait for the row's lock");
+    } catch (const db::DbError &e) {
+        QCOMPARE(e.sqlState(), QStringLiteral("55P03"));
+    }
+    holder.rollback();
+    divide.execute();
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from accounts_dep.h_tabel where w_id = %1 "
+                                      "and smena = 1 and month = 11 and year = 2026 and d10 > 0")
+                           .arg(member)),
+             QStringLiteral("1"));
 }
 
 void TestHoursPosting::locks_data()

@@ -84,13 +84,6 @@ void HoursPosting::inTransaction(const std::function<void()> &fn)
     try {
         fn();
         m_connection.commit();
-    } catch (const db::DbError &e) {
-        // A session that died inside a transaction shows first as the driver's own savepoint
-        // failing; the next statement must connect anew.
-        if (e.text().contains(QLatin1String("internal SAVEPOINT failed"), Qt::CaseInsensitive))
-            m_connection.markLost();
-        m_connection.rollback();
-        throw;
     } catch (...) {
         m_connection.rollback();
         throw;
