@@ -65,6 +65,19 @@ T *named(T *w, const char *name)
     return w;
 }
 
+// A list opened from the menu: its dataset is open while it is shown, and closed afterwards
+// also when the window's handlers failed.
+void showList(db::Dataset &ds, QDialog *w)
+{
+    ds.open();
+    struct Closer
+    {
+        db::Dataset &ds;
+        ~Closer() { ds.close(); }
+    } closer{ds};
+    ui::showModal(w);
+}
+
 } // namespace
 
 QList<db::DatasetModel::Column> TForm1::gridColumns()
@@ -474,46 +487,28 @@ void TForm1::N1Click()
         w->tag = 0;
         w->Button1->setVisible(true);
         w->Button3->setVisible(true);
-        dataModule().workers.open();
-        ui::showModal(w);
-        dataModule().workers.close();
+        showList(dataModule().workers, w);
     });
 }
 
 void TForm1::N19Click()
 {
-    openChild([] {
-        dataModule().department.open();
-        ui::showModal(forms().departments);
-        dataModule().department.close();
-    });
+    openChild([] { showList(dataModule().department, forms().departments); });
 }
 
 void TForm1::N8Click()
 {
-    openChild([] {
-        dataModule().staffpos.open();
-        ui::showModal(forms().positions);
-        dataModule().staffpos.close();
-    });
+    openChild([] { showList(dataModule().staffpos, forms().positions); });
 }
 
 void TForm1::N21Click()
 {
-    openChild([] {
-        dataModule().role.open();
-        ui::showModal(forms().roles);
-        dataModule().role.close();
-    });
+    openChild([] { showList(dataModule().role, forms().roles); });
 }
 
 void TForm1::N9Click()
 {
-    openChild([] {
-        dataModule().nomenclature.open();
-        ui::showModal(forms().nomenclature);
-        dataModule().nomenclature.close();
-    });
+    openChild([] { showList(dataModule().nomenclature, forms().nomenclature); });
 }
 
 void TForm1::N3Click()
@@ -521,11 +516,9 @@ void TForm1::N3Click()
     openChild([] {
         TForm3 *w = forms().items;
         w->tag = 0;
-        dataModule().inventory_items.open();
         w->Button1->setVisible(true);
         w->Button3->setVisible(true);
-        ui::showModal(w);
-        dataModule().inventory_items.close();
+        showList(dataModule().inventory_items, w);
     });
 }
 
@@ -534,11 +527,9 @@ void TForm1::N6Click()
     openChild([] {
         TForm8 *w = forms().operationTypes;
         w->tag = 0;
-        dataModule().operation_type.open();
         w->Button1->setVisible(true);
         w->Button3->setVisible(true);
-        ui::showModal(w);
-        dataModule().operation_type.close();
+        showList(dataModule().operation_type, w);
     });
 }
 
@@ -547,10 +538,8 @@ void TForm1::N5Click()
     openChild([] {
         TForm4 *w = forms().processes;
         w->tag = 0;
-        dataModule().proc_tech.open();
         w->showAddAndDelete();
-        ui::showModal(w);
-        dataModule().proc_tech.close();
+        showList(dataModule().proc_tech, w);
     });
 }
 
