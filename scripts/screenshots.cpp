@@ -7,6 +7,7 @@
 #include "journal/journal_window.h"
 #include "ui/seams.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -24,21 +25,27 @@ void settle(int ms)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// Grabs each window shown modally into OUTDIR/<name>.png; from the journal it opens the
+// personnel list through the menu, as a user would.
 class GrabModal : public ui::ModalSeam
 {
 public:
-    explicit GrabModal(QString file) : m_file(std::move(file)) {}
+    explicit GrabModal(QString dir) : m_dir(std::move(dir)) {}
     int exec(QDialog *dialog) override
     {
         dialog->show();
         settle(800);
-        dialog->grab().save(m_file);
+        const bool journal = dialog == forms().journal;
+        dialog->grab().save(m_dir + (journal ? QStringLiteral("/journal.png")
+                                             : QStringLiteral("/personnel.png")));
+        if (journal)
+            forms().journal->N1->trigger();
         dialog->hide();
         return QDialog::Rejected;
     }
 
 private:
-    QString m_file;
+    QString m_dir;
 };
 
 class NoEnd : public ui::EndSeam
@@ -69,7 +76,7 @@ int main(int argc, char *argv[])
     login->Edit1->setText(args.at(4));
     login->grab().save(out + QStringLiteral("/login.png"));
     login->Edit2->setText(args.at(5));
-    GrabModal grab(out + QStringLiteral("/journal.png"));
+    GrabModal grab(out);
     ui::setModalSeam(&grab);
     login->Button1Click();
     ui::setModalSeam(nullptr);
