@@ -33,9 +33,9 @@ void applyAccessMode(TForm1 &j, AccessMode mode)
     j.menuDirectoriesAction->setEnabled(menus);
     j.menuTimesheetAction->setEnabled(menus);
     j.menuReportsAction->setEnabled(reports);
-    for (QWidget *w : std::initializer_list<QWidget *>{j.RadioButton1, j.RadioButton2,
-                                                        j.RadioButton3, j.RadioButton4, j.CBox1,
-                                                        j.Button8, j.DBGrid2, j.DateT})
+    for (QWidget *w :
+         std::initializer_list<QWidget *> {j.RadioButton1, j.RadioButton2, j.RadioButton3,
+                                           j.RadioButton4, j.CBox1, j.Button8, j.DBGrid2, j.DateT})
         w->setEnabled(browse);
     j.accessMode = mode;
 }

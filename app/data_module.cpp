@@ -48,14 +48,24 @@ TDataModule6 &dataModule()
 TDataModule6::TDataModule6(QObject *parent)
     : QObject(parent)
 {
-    const std::pair<db::Dataset *, const char *> named[] = {
-        {&Smena1, "Smena1"}, {&Smena2, "Smena2"}, {&Smena3, "Smena3"}, {&Smena4, "Smena4"},
-        {&ver, "ver"}, {&Control, "Control"}, {&workers, "workers"},
-        {&department, "department"}, {&staffpos, "staffpos"}, {&role, "role"},
-        {&nomenclature, "nomenclature"}, {&inventory_items, "inventory_items"},
-        {&operation_type, "operation_type"}, {&proc_tech, "proc_tech"},
-        {&operation, "operation"}, {&H_Tabel_1, "H_Tabel_1"}, {&H_Tabel_2, "H_Tabel_2"},
-        {&H_Tabel_3, "H_Tabel_3"}};
+    const std::pair<db::Dataset *, const char *> named[] = {{&Smena1, "Smena1"},
+                                                            {&Smena2, "Smena2"},
+                                                            {&Smena3, "Smena3"},
+                                                            {&Smena4, "Smena4"},
+                                                            {&ver, "ver"},
+                                                            {&Control, "Control"},
+                                                            {&workers, "workers"},
+                                                            {&department, "department"},
+                                                            {&staffpos, "staffpos"},
+                                                            {&role, "role"},
+                                                            {&nomenclature, "nomenclature"},
+                                                            {&inventory_items, "inventory_items"},
+                                                            {&operation_type, "operation_type"},
+                                                            {&proc_tech, "proc_tech"},
+                                                            {&operation, "operation"},
+                                                            {&H_Tabel_1, "H_Tabel_1"},
+                                                            {&H_Tabel_2, "H_Tabel_2"},
+                                                            {&H_Tabel_3, "H_Tabel_3"}};
     for (const auto &[ds, name] : named) {
         ds->setConnection(&ADO_DB);
         ds->setObjectName(QLatin1String(name));
@@ -66,7 +76,7 @@ TDataModule6::TDataModule6(QObject *parent)
 
     // Shift 1 reads the enterprise catalogue. Besides its own names it delivers vid, naimen and
     // s_caption_color as the other shifts do, so every grid column and every sort works.
-    Smena1.setSql(QStringList{
+    Smena1.setSql(QStringList {
         QStringLiteral("select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, "
                        "smena.w_id, "),
         QStringLiteral("smena.cena,person.s_caption fio, inventory_items.marka, "
@@ -104,13 +114,13 @@ TDataModule6::TDataModule6(QObject *parent)
     department.setSql(QStringLiteral(
         "select d.*, d1.s_caption s_parent from cmn_department.department d, "
         "cmn_department.v_department d1 where d.id_parent = d1.id order by s_caption;"));
-    staffpos.setSql(QStringList{QStringLiteral("SELECT s.*, d.s_caption s_dep"),
-                                QStringLiteral("FROM hrms_staffpos.staffpos s, "
-                                               "cmn_department.department d "),
-                                QStringLiteral("where d.id=s.id_department order by "
-                                               "s.s_caption")});
+    staffpos.setSql(QStringList {QStringLiteral("SELECT s.*, d.s_caption s_dep"),
+                                 QStringLiteral("FROM hrms_staffpos.staffpos s, "
+                                                "cmn_department.department d "),
+                                 QStringLiteral("where d.id=s.id_department order by "
+                                                "s.s_caption")});
     role.setSql(QStringLiteral("select * from adm_role.roles order by s_caption"));
-    nomenclature.setSql(QStringList{
+    nomenclature.setSql(QStringList {
         QStringLiteral("select n.*, d.s_caption s_department from "
                        "cmn_inventory_items.nomenclature n, cmn_department.department d where "
                        "d.id=n.id_department"),
@@ -121,7 +131,7 @@ TDataModule6::TDataModule6(QObject *parent)
         "ii.id_nom = n.id order by ii.marka;"));
     operation_type.setSql(
         QStringLiteral("select * from mnf_operation.operation_type order by s_caption"));
-    proc_tech.setSql(QStringList{
+    proc_tech.setSql(QStringList {
         QStringLiteral("select (case when sum(o.price) is null then 0 else sum(o.price) end) as "
                        "full_price, pt.id, pt.s_caption, ii.marka as s_ii, "
                        "pt.id_inventory_items"),
@@ -130,7 +140,7 @@ TDataModule6::TDataModule6(QObject *parent)
         QStringLiteral("left join cmn_inventory_items.inventory_items ii on  ii.id = "
                        "pt.id_inventory_items"),
         QStringLiteral("group by pt.id, ii.marka order by s_ii")});
-    operation.setSql(QStringList{
+    operation.setSql(QStringList {
         QStringLiteral("select o.*, ot.s_caption s_type, ii.marka, os.s_caption s_state "),
         QStringLiteral("from mnf_operation.operation o, mnf_operation.operation_type ot, "
                        "cmn_inventory_items.inventory_items ii, mnf_operation.operation_state "

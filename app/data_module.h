@@ -19,15 +19,15 @@ public:
     // The dataset of a shift number; any other number counts as 1.
     db::Dataset &journal(int shift);
 
-    db::Dataset ver;      // the version record (a table)
-    db::Dataset Control;  // one-off queries: text replaced, opened, one field read, closed
+    db::Dataset ver; // the version record (a table)
+    db::Dataset Control; // one-off queries: text replaced, opened, one field read, closed
     db::Command DelSmena; // deletions of shift and hours rows
     db::Command H_Tabel_ins;
-    db::Command cmd_all;  // the directories' inserts, updates and deletes
+    db::Command cmd_all; // the directories' inserts, updates and deletes
 
     // Shared lists of the directories, processes and timesheet.
-    db::Dataset workers, department, staffpos, role, nomenclature, inventory_items,
-        operation_type, proc_tech, operation, H_Tabel_1, H_Tabel_2, H_Tabel_3;
+    db::Dataset workers, department, staffpos, role, nomenclature, inventory_items, operation_type,
+        proc_tech, operation, H_Tabel_1, H_Tabel_2, H_Tabel_3;
 
     // A dataset of the module by its name ("workers", "Smena1"); nullptr when none.
     db::Dataset *findDataset(const QString &name);

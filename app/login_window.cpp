@@ -70,10 +70,11 @@ void TForm23::FormActivate()
 {
     if (!runVersionCheck())
         return;
-    Label3->setText(QStringLiteral("Сервер: %1, БД: %2")
-                        .arg(m_commandLine.arg1, m_commandLine.arg2));
+    Label3->setText(
+        QStringLiteral("Сервер: %1, БД: %2").arg(m_commandLine.arg1, m_commandLine.arg2));
     const TForm1 *j = forms().journal;
-    setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)").arg(j->buildDate).arg(j->buildTime));
+    setWindowTitle(
+        QStringLiteral("Авторизация (build: %1.%2)").arg(j->buildDate).arg(j->buildTime));
 }
 
 void TForm23::Button1Click()
@@ -98,8 +99,9 @@ void TForm23::Button1Click()
     try {
         dm.ADO_DB.open(db::buildConnectionString(p));
     } catch (const std::exception &) {
-        ui::showError(this, QStringLiteral("Подключение к БД отсутсвует (сервер: %1, БД: %2)")
-                                .arg(m_commandLine.arg1, m_commandLine.arg2));
+        ui::showError(this,
+                      QStringLiteral("Подключение к БД отсутсвует (сервер: %1, БД: %2)")
+                          .arg(m_commandLine.arg1, m_commandLine.arg2));
         ui::endProgram();
         return;
     }
@@ -110,9 +112,9 @@ void TForm23::Button1Click()
         dm.journal(s).params().setText(QStringLiteral("ok"), QStringLiteral("ta"));
     hide();
     if (mode != AccessMode::ViewOnly)
-        journal->setWindowTitle(QStringLiteral("Табель (Сервер: %1, БД: %2, пользователь: %3)")
-                                    .arg(m_commandLine.arg1, m_commandLine.arg2,
-                                         journal->currentLogin));
+        journal->setWindowTitle(
+            QStringLiteral("Табель (Сервер: %1, БД: %2, пользователь: %3)")
+                .arg(m_commandLine.arg1, m_commandLine.arg2, journal->currentLogin));
     ui::showModal(journal);
     // Closing the journal ends the program; there is no second login.
     ui::endProgram();

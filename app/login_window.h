@@ -24,7 +24,7 @@ public:
     QLineEdit *Edit2; // password
     QPushButton *Button1; // "Вход"
     QPushButton *Button2; // "Отмена"
-    QTimer Timer1;        // armed by a failed version check; ends the program
+    QTimer Timer1; // armed by a failed version check; ends the program
 
 public Q_SLOTS:
     void FormActivate();

@@ -53,7 +53,8 @@ bool startProgram(const QStringList &arguments)
     p.port = cl.port(config);
     p.login = config.login;
     p.password = config.password;
-    if (!ui::guarded(nullptr, [&] { f.dataModule->openConnection(db::buildConnectionString(p)); })) {
+    if (!ui::guarded(nullptr,
+                     [&] { f.dataModule->openConnection(db::buildConnectionString(p)); })) {
         ui::endProgram();
         return false;
     }
@@ -100,14 +101,34 @@ bool startAndShowLogin(const QStringList &arguments)
 void stopProgram()
 {
     Forms &f = forms();
-    QObject *all[] = {f.workerEditor, f.items, f.processes, f.personnel, f.itemEditor,
-                      f.operationTypes, f.operationTypeEditor, f.operationEditor,
-                      f.entryEditor, f.workerReport, f.productReport, f.summaryReports,
-                      f.timesheet, f.norms, f.processOperationUnused, f.material, f.positions,
-                      f.positionEditor, f.nomenclature, f.nomenclatureEditor, f.departments,
-                      f.departmentEditor, f.roles, f.processOperations, f.login, f.journal,
+    QObject *all[] = {f.workerEditor,
+                      f.items,
+                      f.processes,
+                      f.personnel,
+                      f.itemEditor,
+                      f.operationTypes,
+                      f.operationTypeEditor,
+                      f.operationEditor,
+                      f.entryEditor,
+                      f.workerReport,
+                      f.productReport,
+                      f.summaryReports,
+                      f.timesheet,
+                      f.norms,
+                      f.processOperationUnused,
+                      f.material,
+                      f.positions,
+                      f.positionEditor,
+                      f.nomenclature,
+                      f.nomenclatureEditor,
+                      f.departments,
+                      f.departmentEditor,
+                      f.roles,
+                      f.processOperations,
+                      f.login,
+                      f.journal,
                       f.dataModule};
     for (QObject *o : all)
         delete o;
-    f = Forms{};
+    f = Forms {};
 }

@@ -27,7 +27,7 @@ bool runVersionCheck()
     db::Dataset &ver = dm.ver;
     ver.close();
     ver.open();
-    CloseOnExit closer{ver};
+    CloseOnExit closer {ver};
     ver.first();
     // An empty table reads as version 0 and no separator.
     const bool empty = ver.isEmpty();
@@ -49,9 +49,9 @@ bool runVersionCheck()
     if (d > stamp.date || (d == stamp.date && t > stamp.time)) {
         // The program ends when the message is closed, or by the login's timer at the latest.
         forms().login->Timer1.start();
-        ui::showError(nullptr, QStringLiteral(
-                                   "Версия программы не соответсвует БД! Запустите программу "
-                                   "через 5 мин."));
+        ui::showError(nullptr,
+                      QStringLiteral("Версия программы не соответсвует БД! Запустите программу "
+                                     "через 5 мин."));
         ui::endProgram();
         return false;
     }

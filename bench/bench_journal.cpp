@@ -74,8 +74,8 @@ struct Psql
         env.insert(QStringLiteral("PGPASSWORD"), password);
         p.setProcessEnvironment(env);
         p.start(program, arguments);
-        const QString script = QStringLiteral("\\timing on\n\\o /dev/null\n%1;\n%1;\n")
-                                   .arg(statement);
+        const QString script
+            = QStringLiteral("\\timing on\n\\o /dev/null\n%1;\n%1;\n").arg(statement);
         p.write(script.toUtf8());
         p.closeWriteChannel();
         if (!p.waitForFinished(60000) || p.exitCode() != 0)
@@ -119,8 +119,8 @@ struct Report
         line(figure, aim, median, min, pass ? QStringLiteral("да") : QStringLiteral("НЕТ"));
     }
     // A figure shown for comparison only.
-    void line(const QString &figure, const QString &aim, const QString &median,
-              const QString &min, const QString &verdict = QString())
+    void line(const QString &figure, const QString &aim, const QString &median, const QString &min,
+              const QString &verdict = QString())
     {
         out << QStringLiteral("%1 %2 %3 %4 %5\n")
                    .arg(figure, -52)
@@ -191,17 +191,19 @@ int main(int argc, char *argv[])
         statement.replace(QRegularExpression(QStringLiteral("(?<!:):ok\\b"),
                                              QRegularExpression::CaseInsensitiveOption),
                           QStringLiteral("'ta'"));
-        const Psql psqlRun{cl.value(psql),
-                           {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-h"),
-                            p.server, QStringLiteral("-p"), QString::number(p.port),
-                            QStringLiteral("-U"), p.login, QStringLiteral("-d"), p.database},
-                           p.password};
+        const Psql psqlRun {cl.value(psql),
+                            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-h"),
+                             p.server, QStringLiteral("-p"), QString::number(p.port),
+                             QStringLiteral("-U"), p.login, QStringLiteral("-d"), p.database},
+                            p.password};
         std::vector<double> psqlMs, openMs;
         for (int i = 0; i < n; ++i) {
             const double t = psqlRun.time(statement);
             if (t > 0)
                 psqlMs.push_back(t);
-            openMs.push_back(measure(1, [&] { journal.close(); }, [&] { journal.open(); }).min);
+            openMs.push_back(measure(
+                                 1, [&] { journal.close(); }, [&] { journal.open(); })
+                                 .min);
         }
         const Timing open = summarize(openMs);
         const Timing psqlTime = summarize(psqlMs);
@@ -232,8 +234,8 @@ int main(int argc, char *argv[])
         for (int column : columns) {
             for (bool desc : {false, true}) {
                 const QString text = TForm1::sortTextFor(column, desc);
-                const Timing t = measure(n, [&] { journal.setSort(QString()); },
-                                         [&] { journal.setSort(text); });
+                const Timing t = measure(
+                    n, [&] { journal.setSort(QString()); }, [&] { journal.setSort(text); });
                 report.row(QStringLiteral("Сортировка «%1»").arg(text.simplified()),
                            QStringLiteral("≤ 16 мс"), ms(t.median), ms(t.min), t.median, 16);
             }
@@ -244,29 +246,30 @@ int main(int argc, char *argv[])
         db::Dataset &workers = dm.workers;
         workers.open();
         const int all = workers.recordCount();
-        workers.setFilter(db::likePrefixFilter(QStringLiteral("s_caption"),
-                                               QStringLiteral("Ива")));
+        workers.setFilter(db::likePrefixFilter(QStringLiteral("s_caption"), QStringLiteral("Ива")));
         int found = 0;
-        const Timing on = measure(n, [&] { workers.setFiltered(false); }, [&] {
-            workers.setFiltered(true);
-            found = workers.recordCount();
-        });
-        const Timing off = measure(n, [&] { workers.setFiltered(true); },
-                                   [&] { workers.setFiltered(false); });
+        const Timing on = measure(
+            n, [&] { workers.setFiltered(false); },
+            [&] {
+                workers.setFiltered(true);
+                found = workers.recordCount();
+            });
+        const Timing off = measure(
+            n, [&] { workers.setFiltered(true); }, [&] { workers.setFiltered(false); });
         // Typing one more letter while the filter is on.
-        const QString longer = db::likePrefixFilter(QStringLiteral("s_caption"),
-                                                    QStringLiteral("Иван"));
-        const QString shorter = db::likePrefixFilter(QStringLiteral("s_caption"),
-                                                     QStringLiteral("Ива"));
+        const QString longer
+            = db::likePrefixFilter(QStringLiteral("s_caption"), QStringLiteral("Иван"));
+        const QString shorter
+            = db::likePrefixFilter(QStringLiteral("s_caption"), QStringLiteral("Ива"));
         workers.setFiltered(true);
-        const Timing typed = measure(n, [&] { workers.setFilter(shorter); },
-                                     [&] { workers.setFilter(longer); });
+        const Timing typed = measure(
+            n, [&] { workers.setFilter(shorter); }, [&] { workers.setFilter(longer); });
         report.row(QStringLiteral("Фильтр «Ива%» по ФИО (%1 из %2)").arg(found).arg(all),
                    QStringLiteral("≤ 16 мс"), ms(on.median), ms(on.min), on.median, 16);
-        report.row(QStringLiteral("Фильтр уточнён до «Иван%»"),
-                   QStringLiteral("≤ 16 мс"), ms(typed.median), ms(typed.min), typed.median, 16);
-        report.row(QStringLiteral("Снятие фильтра"), QStringLiteral("≤ 16 мс"),
-                   ms(off.median), ms(off.min), off.median, 16);
+        report.row(QStringLiteral("Фильтр уточнён до «Иван%»"), QStringLiteral("≤ 16 мс"),
+                   ms(typed.median), ms(typed.min), typed.median, 16);
+        report.row(QStringLiteral("Снятие фильтра"), QStringLiteral("≤ 16 мс"), ms(off.median),
+                   ms(off.min), off.median, 16);
     } catch (const db::DbError &e) {
         out << "Ошибка базы данных: " << e.text() << '\n';
         return 2;

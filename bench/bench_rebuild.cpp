@@ -95,8 +95,8 @@ void statementByStatement(db::Connection &c, const std::function<void(int)> &pro
     const QString m = QString::number(kMonth);
     const QString y = QString::number(kYear);
     db::Command del(&c);
-    del.setText(QStringLiteral("delete from accounts_dep.h_tabel where month=%1 and year=%2")
-                    .arg(m, y));
+    del.setText(
+        QStringLiteral("delete from accounts_dep.h_tabel where month=%1 and year=%2").arg(m, y));
     del.execute();
     db::Dataset dt(&c);
     dt.setSql(QStringLiteral(" select smena, w_id, sum(time) as tim from accounts_dep.smena "
@@ -152,8 +152,7 @@ int main(int argc, char **argv)
     const QCommandLineOption templ(QStringLiteral("template"),
                                    QStringLiteral("база со схемой без данных"),
                                    QStringLiteral("name"), QStringLiteral("tabel_template"));
-    const QCommandLineOption runsOption(QStringLiteral("runs"),
-                                        QStringLiteral("прогонов на замер"),
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("прогонов на замер"),
                                         QStringLiteral("n"), QStringLiteral("5"));
     parser.addOptions({server, port, login, password, templ, runsOption});
     parser.process(app);
@@ -165,8 +164,8 @@ int main(int argc, char **argv)
     p.login = parser.value(login);
     p.password = parser.value(password);
     p.database = QStringLiteral("postgres");
-    const QString name = QStringLiteral("tabel_bench_rebuild_%1")
-                             .arg(QCoreApplication::applicationPid());
+    const QString name
+        = QStringLiteral("tabel_bench_rebuild_%1").arg(QCoreApplication::applicationPid());
     db::Connection admin;
     auto adminExec = [&](const QString &sql) {
         db::Command c(&admin);
@@ -175,8 +174,7 @@ int main(int argc, char **argv)
     };
     try {
         admin.open(db::buildConnectionString(p));
-        adminExec(QStringLiteral("create database %1 template %2")
-                      .arg(name, parser.value(templ)));
+        adminExec(QStringLiteral("create database %1 template %2").arg(name, parser.value(templ)));
     } catch (const db::DbError &e) {
         out << "Ошибка: " << e.text() << Qt::endl;
         return 1;
@@ -199,9 +197,9 @@ int main(int argc, char **argv)
         fill.execute();
         fill.setText(QStringLiteral("analyze accounts_dep.smena"));
         fill.execute();
-        out << "Месяц " << kMonth << "." << kYear << ": " << kWorkers << " работников x "
-            << kShifts << " смены x 31 день = " << kWorkers * kShifts * 31
-            << " записей смен; медиана из " << runs << " прогонов" << Qt::endl;
+        out << "Месяц " << kMonth << "." << kYear << ": " << kWorkers << " работников x " << kShifts
+            << " смены x 31 день = " << kWorkers * kShifts * 31 << " записей смен; медиана из "
+            << runs << " прогонов" << Qt::endl;
 
         const double oneStatement = measure(c, runs, [&] { setBased(c); });
         const QString expected = digest(c);
@@ -217,9 +215,8 @@ int main(int argc, char **argv)
         const QString rebuilt = digest(c);
 
         int oldSteps = 0;
-        const double old = measure(c, 1, [&] {
-            statementByStatement(c, [&](int) { ++oldSteps; });
-        });
+        const double old
+            = measure(c, 1, [&] { statementByStatement(c, [&](int) { ++oldSteps; }); });
         const QString oldRows = digest(c);
 
         out << QStringLiteral("один set-based оператор:      %1 мс").arg(oneStatement, 0, 'f', 1)

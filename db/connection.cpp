@@ -5,13 +5,13 @@
 
 namespace db {
 
-const char *const kDriverOptions =
-    "SSLmode=allow;ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;"
-    "ShowSystemTables=0;Fetch=100;UnknownSizes=0;MaxVarcharSize=255;MaxLongVarcharSize=8190;"
-    "Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;UnknownsAsLongVarchar=0;"
-    "BoolsAsChar=1;Parse=0;ExtraSysTablePrefixes=;LFConversion=1;UpdatableCursors=1;"
-    "TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;LowerCaseIdentifier=0;"
-    "D6=-101;OptionalErrors=0;XaOpt=1";
+const char *const kDriverOptions
+    = "SSLmode=allow;ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;"
+      "ShowSystemTables=0;Fetch=100;UnknownSizes=0;MaxVarcharSize=255;MaxLongVarcharSize=8190;"
+      "Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;UnknownsAsLongVarchar=0;"
+      "BoolsAsChar=1;Parse=0;ExtraSysTablePrefixes=;LFConversion=1;UpdatableCursors=1;"
+      "TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;LowerCaseIdentifier=0;"
+      "D6=-101;OptionalErrors=0;XaOpt=1";
 
 QString quoteOdbcValue(const QString &value)
 {
@@ -108,15 +108,14 @@ void Connection::connectNow()
     if (!odbc::succeeded(SQLAllocHandle(SQL_HANDLE_DBC, m_env, &dbc)))
         throw DbError(QStringLiteral("Не удалось инициализировать ODBC"));
     SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
-    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr,
-                                           const_cast<SQLWCHAR *>(odbc::wide(m_connectionString)),
-                                           SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc
+        = SQLDriverConnectW(dbc, nullptr, const_cast<SQLWCHAR *>(odbc::wide(m_connectionString)),
+                            SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!odbc::succeeded(rc)) {
         const odbc::Diagnostics diag = odbc::diagnostics(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-        throw DbError(diag.text.isEmpty()
-                          ? QStringLiteral("Не удалось подключиться к базе данных")
-                          : diag.text,
+        throw DbError(diag.text.isEmpty() ? QStringLiteral("Не удалось подключиться к базе данных")
+                                          : diag.text,
                       diag.state);
     }
     m_dbc = dbc;
@@ -165,9 +164,9 @@ void Connection::beginTransaction()
     if (m_inTransaction)
         throw DbError(QStringLiteral("Транзакция уже начата"));
     void *dbc = handle();
-    const SQLRETURN rc = SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
-                                           reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
-                                           SQL_IS_UINTEGER);
+    const SQLRETURN rc
+        = SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
+                            reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER);
     if (!odbc::succeeded(rc)) {
         const odbc::Diagnostics diag = odbc::diagnostics(SQL_HANDLE_DBC, dbc);
         if (odbc::looksLost(diag.state, diag.text))

@@ -73,10 +73,10 @@ ParamValue Params::value(const QString &name) const
 struct Dataset::Impl
 {
     ResultTable table;
-    std::vector<char> deleted;  // removed rows keep their place so bookmarks stay valid
-    std::vector<int> view;      // visible stored rows in order
-    std::vector<int> position;  // stored row -> visible position, -1 when hidden
-    int current = -1;           // visible position
+    std::vector<char> deleted; // removed rows keep their place so bookmarks stay valid
+    std::vector<int> view; // visible stored rows in order
+    std::vector<int> position; // stored row -> visible position, -1 when hidden
+    int current = -1; // visible position
     bool eof = true;
     bool bof = true;
     std::vector<SortKey> sortKeys;
@@ -98,7 +98,9 @@ struct Dataset::Impl
 };
 
 Dataset::Dataset(Connection *connection, QObject *parent)
-    : QObject(parent), d(std::make_unique<Impl>()), m_connection(connection)
+    : QObject(parent)
+    , d(std::make_unique<Impl>())
+    , m_connection(connection)
 {
 }
 
@@ -440,9 +442,8 @@ bool Dataset::locate(const QString &field, const QVariant &value, bool caseInsen
 void Dataset::setSort(const QString &sortText)
 {
     requireOpen();
-    std::vector<SortKey> keys = parseSort(sortText, [this](const QString &n) {
-        return d->lookup(n);
-    });
+    std::vector<SortKey> keys
+        = parseSort(sortText, [this](const QString &n) { return d->lookup(n); });
     d->sortKeys = std::move(keys);
     m_sortText = sortText;
     rebuild(true);
@@ -454,10 +455,8 @@ void Dataset::setSort(const QString &sortText)
 void Dataset::setFilter(const QString &filterText)
 {
     if (isOpen()) {
-        std::vector<FilterCondition> conds = parseFilter(filterText, d->table,
-                                                         [this](const QString &n) {
-                                                             return d->lookup(n);
-                                                         });
+        std::vector<FilterCondition> conds
+            = parseFilter(filterText, d->table, [this](const QString &n) { return d->lookup(n); });
         d->filterConditions = std::move(conds);
     }
     m_filterText = filterText;
@@ -528,9 +527,9 @@ QString Dataset::qualifiedCast(int column) const
     QString type = d->table.columns[column].serverType;
     // The driver names auto-numbered columns by their declaration.
     if (type == u"serial" || type == u"bigserial" || type == u"smallserial")
-        type = type == u"serial" ? QStringLiteral("int4")
-                                 : (type == u"bigserial" ? QStringLiteral("int8")
-                                                         : QStringLiteral("int2"));
+        type = type == u"serial"
+            ? QStringLiteral("int4")
+            : (type == u"bigserial" ? QStringLiteral("int8") : QStringLiteral("int2"));
     return plain.match(type).hasMatch() ? QStringLiteral("?::") + type : QStringLiteral("?");
 }
 
@@ -559,7 +558,7 @@ QString Dataset::keyCondition(int storedRow, std::vector<ParamValue> &params) co
     for (size_t c = 0; c < d->table.columns.size(); ++c) {
         const StoredColumn &col = d->table.columns[c];
         parts << quoted(col.field.name) + QStringLiteral(" is not distinct from ")
-                     + qualifiedCast(int(c));
+                + qualifiedCast(int(c));
         params.push_back(paramOf(col, col.value(storedRow)));
     }
     return QStringLiteral("ctid = (select ctid from %1 where %2 limit 1)")
@@ -591,10 +590,9 @@ void Dataset::post()
     ResultTable returned;
     if (m_state == State::Insert) {
         const QString sql = names.isEmpty()
-                                ? QStringLiteral("insert into %1 default values returning *")
-                                      .arg(m_table)
-                                : QStringLiteral("insert into %1 (%2) values (%3) returning *")
-                                      .arg(m_table, names.join(u','), values.join(u','));
+            ? QStringLiteral("insert into %1 default values returning *").arg(m_table)
+            : QStringLiteral("insert into %1 (%2) values (%3) returning *")
+                  .arg(m_table, names.join(u','), values.join(u','));
         Statement st(m_connection);
         st.execute(sql, params);
         readResult(st, returned);
@@ -669,8 +667,8 @@ void Dataset::remove()
         throw DbError(QStringLiteral("Нет записи для удаления"));
     const int row = d->view[d->current];
     std::vector<ParamValue> params;
-    const QString sql = QStringLiteral("delete from %1 where %2")
-                            .arg(m_table, keyCondition(row, params));
+    const QString sql
+        = QStringLiteral("delete from %1 where %2").arg(m_table, keyCondition(row, params));
     {
         Statement st(m_connection);
         st.execute(sql, params);
@@ -698,7 +696,10 @@ void Dataset::refresh()
 
 // --- command -----------------------------------------------------------------------------
 
-Command::Command(Connection *connection) : m_connection(connection) {}
+Command::Command(Connection *connection)
+    : m_connection(connection)
+{
+}
 
 qint64 Command::execute()
 {

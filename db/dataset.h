@@ -52,9 +52,9 @@ private:
 
 struct Field
 {
-    QString name;    // as the server names it; a repeated name gets "_1", "_2" (id, id_1)
+    QString name; // as the server names it; a repeated name gets "_1", "_2" (id, id_1)
     FieldType type;
-    int scale = 0;   // decimal places for numeric columns
+    int scale = 0; // decimal places for numeric columns
 };
 
 class Dataset : public QObject
@@ -81,18 +81,18 @@ public:
 
     Params &params() { return m_params; }
 
-    void open();   // runs the statement and reads every row; throws DbError, leaves it closed
+    void open(); // runs the statement and reads every row; throws DbError, leaves it closed
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
     State state() const { return m_state; }
 
     // Over the visible rows (after filter, in sort order).
     int recordCount() const;
-    int recNo() const;          // 1-based; 0 when there are no rows
-    void setRecNo(int n);       // clamped to 1..recordCount
+    int recNo() const; // 1-based; 0 when there are no rows
+    void setRecNo(int n); // clamped to 1..recordCount
     void first();
     void last();
-    void next();                // past the last row sets eof()
+    void next(); // past the last row sets eof()
     void prior();
     bool eof() const;
     bool bof() const;
@@ -104,20 +104,20 @@ public:
 
     // Current row values; a missing field throws DbError, a closed dataset throws DbError,
     // asInteger/asFloat of a text that is not a number throws ConversionError.
-    QVariant value(const QString &field) const;      // null QVariant for SQL NULL
+    QVariant value(const QString &field) const; // null QVariant for SQL NULL
     bool isNull(const QString &field) const;
-    qint64 asInteger(const QString &field) const;    // null -> 0
-    double asFloat(const QString &field) const;      // null -> 0
-    QString asString(const QString &field) const;    // null -> ""; numbers in general format
-    QDate asDate(const QString &field) const;        // null -> invalid date
+    qint64 asInteger(const QString &field) const; // null -> 0
+    double asFloat(const QString &field) const; // null -> 0
+    QString asString(const QString &field) const; // null -> ""; numbers in general format
+    QDate asDate(const QString &field) const; // null -> invalid date
     // Row by visible position (0-based) for grids, without moving the cursor.
     QVariant valueAt(int visibleRow, int fieldIndex) const;
 
-    Bookmark bookmark() const;                   // of the current row; -1 when none
-    bool bookmarkValid(Bookmark b) const;        // the row exists and passes the filter
-    void gotoBookmark(Bookmark b);               // throws DbError when not valid
+    Bookmark bookmark() const; // of the current row; -1 when none
+    bool bookmarkValid(Bookmark b) const; // the row exists and passes the filter
+    void gotoBookmark(Bookmark b); // throws DbError when not valid
     Bookmark bookmarkAt(int visibleRow) const;
-    int visibleRowOf(Bookmark b) const;          // -1 when filtered out
+    int visibleRowOf(Bookmark b) const; // -1 when filtered out
 
     // Moves to the first visible row whose field equals value (texts compared with the
     // case rule of the layer when caseInsensitive); false and no move when none.
@@ -141,12 +141,12 @@ public:
     void setValue(const QString &field, const QVariant &value);
     void post();
     void cancel();
-    void remove();   // deletes the current row on the server and from the dataset
-    void refresh();  // reopens, keeping sort, filter and the current row's record number
+    void remove(); // deletes the current row on the server and from the dataset
+    void refresh(); // reopens, keeping sort, filter and the current row's record number
 
 signals:
-    void reset();            // rows, order or filter changed: views re-read everything
-    void currentChanged();   // the current row moved
+    void reset(); // rows, order or filter changed: views re-read everything
+    void currentChanged(); // the current row moved
     void rowChanged(int visibleRow); // values of one visible row changed (editing)
 
 private:

@@ -4,7 +4,10 @@
 
 namespace db {
 
-DatasetModel::DatasetModel(QObject *parent) : QAbstractTableModel(parent) {}
+DatasetModel::DatasetModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
 
 void DatasetModel::setDataset(Dataset *ds)
 {

@@ -7,7 +7,9 @@
 namespace db {
 
 DbError::DbError(const QString &text, const QString &sqlState)
-    : std::runtime_error(text.toStdString()), m_text(text), m_sqlState(sqlState)
+    : std::runtime_error(text.toStdString())
+    , m_text(text)
+    , m_sqlState(sqlState)
 {
 }
 
@@ -17,7 +19,8 @@ bool DbError::connectionLost() const
 }
 
 ConversionError::ConversionError(const QString &text)
-    : std::runtime_error(text.toStdString()), m_text(text)
+    : std::runtime_error(text.toStdString())
+    , m_text(text)
 {
 }
 
@@ -56,8 +59,8 @@ Diagnostics diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
             break;
         if (d.state.isEmpty())
             d.state = fromWide(state, 5);
-        const QString record = fromWide(message.data(),
-                                        qMin<qsizetype>(length, message.size() - 1));
+        const QString record
+            = fromWide(message.data(), qMin<qsizetype>(length, message.size() - 1));
         for (const QString &piece : record.split(QLatin1Char('\n'))) {
             const QString line = serverWords(piece);
             if (!line.isEmpty() && !lines.contains(line))
@@ -79,9 +82,12 @@ bool looksLost(const QString &sqlState, const QString &text)
             return true;
     }
     static const char *const words[] = {
-        "connection has been lost",  "no connection to the server",
-        "server closed the connection", "terminating connection",
-        "could not send query",      "connection dead",
+        "connection has been lost",
+        "no connection to the server",
+        "server closed the connection",
+        "terminating connection",
+        "could not send query",
+        "connection dead",
         // psqlODBC's first word when the session died inside a transaction.
         "internal SAVEPOINT failed",
     };

@@ -32,7 +32,7 @@ inline bool succeeded(SQLRETURN rc)
 
 struct Diagnostics
 {
-    QString text;  // every record's message, one per line
+    QString text; // every record's message, one per line
     QString state; // SQLSTATE of the first record
 };
 Diagnostics diagnostics(SQLSMALLINT handleType, SQLHANDLE handle);

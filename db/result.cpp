@@ -235,24 +235,21 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
         SQLWCHAR name[256] = {};
         SQLSMALLINT nameLength = 0, sqlType = 0, scale = 0, nullable = 0;
         SQLULEN size = 0;
-        st.check(SQLDescribeColW(h, c, name, 256, &nameLength, &sqlType, &size, &scale,
-                                 &nullable));
+        st.check(SQLDescribeColW(h, c, name, 256, &nameLength, &sqlType, &size, &scale, &nullable));
         StoredColumn col;
         QString fieldName = odbc::fromWide(name, qMin<qsizetype>(nameLength, 255));
         // A repeated name (two "id" columns of a join) becomes id_1, id_2.
         const QString base = fieldName;
         for (int k = 1;; ++k) {
-            const bool taken = std::any_of(out.columns.begin(), out.columns.end(),
-                                           [&](const StoredColumn &o) {
-                                               return o.field.name.compare(
-                                                          fieldName, Qt::CaseInsensitive)
-                                                      == 0;
-                                           });
+            const bool taken
+                = std::any_of(out.columns.begin(), out.columns.end(), [&](const StoredColumn &o) {
+                      return o.field.name.compare(fieldName, Qt::CaseInsensitive) == 0;
+                  });
             if (!taken)
                 break;
             fieldName = base + u'_' + QString::number(k);
         }
-        col.field = Field{fieldName, typeOf(sqlType, size, scale), scale};
+        col.field = Field {fieldName, typeOf(sqlType, size, scale), scale};
         col.serverType = columnText(h, c, SQL_DESC_TYPE_NAME);
         Binding &b = bindings[c - 1];
         switch (col.field.type) {
@@ -336,12 +333,11 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
                 }
                 case FieldType::DateTime: {
                     const auto *t = reinterpret_cast<const SQL_TIMESTAMP_STRUCT *>(p);
-                    col.stamps.push_back(
-                        null ? QDateTime()
-                             : QDateTime(QDate(t->year, t->month, t->day),
-                                         QTime(t->hour, t->minute, t->second,
-                                               int(t->fraction / 1000000)),
-                                         Qt::UTC));
+                    col.stamps.push_back(null ? QDateTime()
+                                              : QDateTime(QDate(t->year, t->month, t->day),
+                                                          QTime(t->hour, t->minute, t->second,
+                                                                int(t->fraction / 1000000)),
+                                                          Qt::UTC));
                     break;
                 }
                 case FieldType::String:
@@ -352,9 +348,8 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
                     }
                     const qsizetype room = qsizetype(b.width / 2) - 1;
                     QString text = ind == SQL_NO_TOTAL || ind / 2 > room
-                                       ? readLongText(st, SQLUSMALLINT(r + 1), c + 1)
-                                       : odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(p),
-                                                        ind / 2);
+                        ? readLongText(st, SQLUSMALLINT(r + 1), c + 1)
+                        : odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(p), ind / 2);
                     // The driver's LFConversion turns every line break into CR LF on the way
                     // in; the program's texts break lines with LF alone.
                     if (text.contains(u'\r'))

@@ -22,7 +22,7 @@ struct StoredColumn
     std::vector<char> nulls;
 
     bool isNull(int row) const { return nulls[row]; }
-    QVariant value(int row) const;      // null QVariant for NULL
+    QVariant value(int row) const; // null QVariant for NULL
     void set(int row, const QVariant &v); // v already of the column's type (or null)
     void appendNull();
     void reserve(size_t n);

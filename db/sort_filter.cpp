@@ -253,9 +253,9 @@ std::vector<FilterCondition> parseFilter(const QString &text, const ResultTable 
                 c.op = Op::NotLike;
                 ++i;
             } else if (op.kind == Token::Op) {
-                static const std::pair<const char16_t *, Op> ops[] = {
-                    {u"=", Op::Eq}, {u"<>", Op::Ne}, {u"!=", Op::Ne}, {u"<", Op::Lt},
-                    {u"<=", Op::Le}, {u">", Op::Gt}, {u">=", Op::Ge}};
+                static const std::pair<const char16_t *, Op> ops[]
+                    = {{u"=", Op::Eq},  {u"<>", Op::Ne}, {u"!=", Op::Ne}, {u"<", Op::Lt},
+                       {u"<=", Op::Le}, {u">", Op::Gt},  {u">=", Op::Ge}};
                 bool found = false;
                 for (const auto &[spelling, value] : ops) {
                     if (op.text == QStringView(spelling)) {
@@ -328,15 +328,16 @@ bool rowMatches(const ResultTable &table, int row, const std::vector<FilterCondi
         case Op::Like:
         case Op::NotLike:
             // A NULL is neither like nor unlike anything, as on the server.
-            ok = !null && (likeMatches(displayText(col.value(row)), c.pattern) == (c.op == Op::Like));
+            ok = !null
+                && (likeMatches(displayText(col.value(row)), c.pattern) == (c.op == Op::Like));
             break;
         default: {
             if (null)
                 return false;
             const int cmp = compareValue(col, row, c.value);
             ok = (c.op == Op::Eq && cmp == 0) || (c.op == Op::Ne && cmp != 0)
-                 || (c.op == Op::Lt && cmp < 0) || (c.op == Op::Le && cmp <= 0)
-                 || (c.op == Op::Gt && cmp > 0) || (c.op == Op::Ge && cmp >= 0);
+                || (c.op == Op::Lt && cmp < 0) || (c.op == Op::Le && cmp <= 0)
+                || (c.op == Op::Gt && cmp > 0) || (c.op == Op::Ge && cmp >= 0);
         }
         }
         if (!ok)

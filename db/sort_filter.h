@@ -44,7 +44,7 @@ struct FilterCondition
     enum class Op { Eq, Ne, Lt, Le, Gt, Ge, Like, NotLike, IsNull, NotNull };
     int column = -1;
     Op op = Op::Eq;
-    QVariant value;  // converted to the column's type
+    QVariant value; // converted to the column's type
     QString pattern; // for like
 };
 std::vector<FilterCondition> parseFilter(const QString &text, const ResultTable &table,

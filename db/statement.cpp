@@ -32,7 +32,7 @@ ParsedSql parseParameters(const QString &text)
         if (c == u'\'') {
             // E'..' strings take backslash escapes; '' is a quote in every string.
             const bool escapes = i > 0 && (text[i - 1] == u'E' || text[i - 1] == u'e')
-                                 && (i < 2 || !isNamePart(text[i - 2]));
+                && (i < 2 || !isNamePart(text[i - 2]));
             qsizetype j = i + 1;
             while (j < n) {
                 if (escapes && text[j] == u'\\') {
@@ -105,13 +105,14 @@ struct Statement::Buffer
     qint64 integer = 0;
     QByteArray ascii;
     QString text;
-    SQL_DATE_STRUCT date{};
-    SQL_TIMESTAMP_STRUCT stamp{};
+    SQL_DATE_STRUCT date {};
+    SQL_TIMESTAMP_STRUCT stamp {};
     unsigned char flag = 0;
     SQLLEN indicator = 0;
 };
 
-Statement::Statement(Connection *connection) : m_connection(connection)
+Statement::Statement(Connection *connection)
+    : m_connection(connection)
 {
     if (!connection)
         throw DbError(QStringLiteral("Соединение с базой данных не задано"));
@@ -189,9 +190,13 @@ void Statement::bind(int number, const ParamValue &v)
         const QDateTime t = null ? QDateTime() : v.value.toDateTime();
         const QDate d = t.date();
         const QTime tm = t.time();
-        b->stamp = {SQLSMALLINT(d.year()), SQLUSMALLINT(d.month()), SQLUSMALLINT(d.day()),
-                    SQLUSMALLINT(tm.hour()), SQLUSMALLINT(tm.minute()),
-                    SQLUSMALLINT(tm.second()), SQLUINTEGER(tm.msec()) * 1000000u};
+        b->stamp = {SQLSMALLINT(d.year()),
+                    SQLUSMALLINT(d.month()),
+                    SQLUSMALLINT(d.day()),
+                    SQLUSMALLINT(tm.hour()),
+                    SQLUSMALLINT(tm.minute()),
+                    SQLUSMALLINT(tm.second()),
+                    SQLUINTEGER(tm.msec()) * 1000000u};
         cType = SQL_C_TYPE_TIMESTAMP;
         sqlType = SQL_TYPE_TIMESTAMP;
         size = 23;

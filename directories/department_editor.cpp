@@ -22,8 +22,8 @@ TForm31::TForm31(QWidget *parent)
     Label3->setObjectName(QStringLiteral("Label3"));
     type_combo = new QComboBox;
     type_combo->setObjectName(QStringLiteral("type_combo"));
-    type_combo->addItems({ QStringLiteral("Склад ГП"), QStringLiteral("Склад заготовок"),
-                           QStringLiteral("Склад сырья") });
+    type_combo->addItems({QStringLiteral("Склад ГП"), QStringLiteral("Склад заготовок"),
+                          QStringLiteral("Склад сырья")});
     fields()->addRow(Label3, type_combo);
     p_department = addLookup("p_department", QStringLiteral("Род. подразделение"), cb_department,
                              QStringLiteral("cmn_department.department"));
@@ -51,7 +51,7 @@ void TForm31::CheckBox1Click()
 
 void TForm31::Button1Click()
 {
-    if (!allFilled({ Edit1->text() }))
+    if (!allFilled({Edit1->text()}))
         return;
     db::Params p;
     p.setText(QStringLiteral("s_caption"), typedText(Edit1));

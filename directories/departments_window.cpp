@@ -18,11 +18,11 @@ DirectoryWindow::Settings settings()
     DirectoryWindow::Settings s;
     s.caption = QStringLiteral("Подразделения");
     s.dataset = &dataModule().department;
-    s.columns = { { QStringLiteral("s_caption"), QStringLiteral("Наименование") },
-                  { QStringLiteral("s_description"), QStringLiteral("Примечание") },
-                  { QStringLiteral("s_parent"), QStringLiteral("Род.  подразделение") },
-                  { QStringLiteral("s_type"), QStringLiteral("Тип склада") } };
-    s.columnWidths = { 220, 200, 200, 130 };
+    s.columns = {{QStringLiteral("s_caption"), QStringLiteral("Наименование")},
+                 {QStringLiteral("s_description"), QStringLiteral("Примечание")},
+                 {QStringLiteral("s_parent"), QStringLiteral("Род.  подразделение")},
+                 {QStringLiteral("s_type"), QStringLiteral("Тип склада")}};
+    s.columnWidths = {220, 200, 200, 130};
     s.addButtonName = "Button5";
     s.deleteStatement = QStringLiteral("delete from cmn_department.department where id=:id");
     return s;

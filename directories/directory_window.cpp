@@ -93,7 +93,7 @@ DirectoryWindow::DirectoryWindow(const Settings &settings, QWidget *parent)
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->installEventFilter(this);
     addButton->setDefault(true);
-    for (QPushButton *b : { Button2, Button3, exitButton })
+    for (QPushButton *b : {Button2, Button3, exitButton})
         b->setAutoDefault(false);
 
     auto *bottom = new QHBoxLayout;
@@ -268,7 +268,7 @@ ui::LookupBox *DirectoryEditor::addLookup(const char *name, const QString &label
     box->setListField(QStringLiteral("s_caption"));
     box->setDataset(&table);
     m_fields->addRow(label, box);
-    m_lookups.append({ box, &table, QVariant() });
+    m_lookups.append({box, &table, QVariant()});
     return box;
 }
 

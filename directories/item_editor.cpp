@@ -21,7 +21,7 @@ TForm7::TForm7(QWidget *parent)
 
 void TForm7::Button1Click()
 {
-    if (!allFilled({ Edit1->text(), Edit2->text() }))
+    if (!allFilled({Edit1->text(), Edit2->text()}))
         return;
     db::Params p;
     p.setText(QStringLiteral("marka"), typedText(Edit1));

@@ -19,10 +19,10 @@ DirectoryWindow::Settings settings()
     DirectoryWindow::Settings s;
     s.caption = QStringLiteral("Изделия");
     s.dataset = &dataModule().inventory_items;
-    s.columns = { { QStringLiteral("marka"), QStringLiteral("Марка изделия") },
-                  { QStringLiteral("massa"), QStringLiteral("Коробки"), right },
-                  { QStringLiteral("s_nom"), QStringLiteral("Номенклатура") } };
-    s.columnWidths = { 220, 90, 240 };
+    s.columns = {{QStringLiteral("marka"), QStringLiteral("Марка изделия")},
+                 {QStringLiteral("massa"), QStringLiteral("Коробки"), right},
+                 {QStringLiteral("s_nom"), QStringLiteral("Номенклатура")}};
+    s.columnWidths = {220, 90, 240};
     s.filterField = QStringLiteral("marka");
     s.exitButtonName = "Button8";
     s.focusFilterOnActivate = true;

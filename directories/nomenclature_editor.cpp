@@ -17,7 +17,7 @@ TForm29::TForm29(QWidget *parent)
 
 void TForm29::Button1Click()
 {
-    if (!allFilled({ Edit1->text() }))
+    if (!allFilled({Edit1->text()}))
         return;
     db::Params p;
     p.setText(QStringLiteral("s_caption"), typedText(Edit1));

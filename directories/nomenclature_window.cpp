@@ -16,9 +16,9 @@ DirectoryWindow::Settings settings()
     DirectoryWindow::Settings s;
     s.caption = QStringLiteral("Номенклатура");
     s.dataset = &dataModule().nomenclature;
-    s.columns = { { QStringLiteral("s_caption"), QStringLiteral("Наименование") },
-                  { QStringLiteral("s_department"), QStringLiteral("Сокращение") } };
-    s.columnWidths = { 280, 220 };
+    s.columns = {{QStringLiteral("s_caption"), QStringLiteral("Наименование")},
+                 {QStringLiteral("s_department"), QStringLiteral("Сокращение")}};
+    s.columnWidths = {280, 220};
     s.addButtonName = "Button5";
     s.deleteStatement = QStringLiteral("delete from cmn_inventory_items.nomenclature where id=:id");
     return s;

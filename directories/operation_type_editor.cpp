@@ -16,7 +16,7 @@ TForm9::TForm9(QWidget *parent)
 
 void TForm9::Button1Click()
 {
-    if (!allFilled({ Edit1->text() }))
+    if (!allFilled({Edit1->text()}))
         return;
     db::Params p;
     p.setText(QStringLiteral("s_caption"), typedText(Edit1));

@@ -16,9 +16,9 @@ DirectoryWindow::Settings settings()
     DirectoryWindow::Settings s;
     s.caption = QStringLiteral("Операции");
     s.dataset = &dataModule().operation_type;
-    s.columns = { { QStringLiteral("s_caption"), QStringLiteral("Операции") },
-                  { QStringLiteral("s_description"), QStringLiteral("Описание") } };
-    s.columnWidths = { 200, 360 };
+    s.columns = {{QStringLiteral("s_caption"), QStringLiteral("Операции")},
+                 {QStringLiteral("s_description"), QStringLiteral("Описание")}};
+    s.columnWidths = {200, 360};
     s.spacerBeforeFilter = false;
     s.focusFilterOnActivate = true;
     s.deleteStatement = QStringLiteral("delete from mnf_operation.operation_type where id=:id");

@@ -17,11 +17,11 @@ DirectoryWindow::Settings settings()
     DirectoryWindow::Settings s;
     s.caption = QStringLiteral("Список рабочих");
     s.dataset = &dataModule().workers;
-    s.columns = { { QStringLiteral("s_caption"), QStringLiteral("ФИО") },
-                  { QStringLiteral("s_staffpos"), QStringLiteral("Должность") },
-                  { QStringLiteral("s_department"), QStringLiteral("Подразделение") },
-                  { QStringLiteral("s_role"), QStringLiteral("Роль") } };
-    s.columnWidths = { 260, 160, 200, 110 };
+    s.columns = {{QStringLiteral("s_caption"), QStringLiteral("ФИО")},
+                 {QStringLiteral("s_staffpos"), QStringLiteral("Должность")},
+                 {QStringLiteral("s_department"), QStringLiteral("Подразделение")},
+                 {QStringLiteral("s_role"), QStringLiteral("Роль")}};
+    s.columnWidths = {260, 160, 200, 110};
     s.focusFilterOnActivate = true;
     s.deleteQuestion = QStringLiteral("Удалить работника?");
     s.deleteStatement = QStringLiteral("delete from cmn_contractor.person where id =:id");

@@ -19,7 +19,7 @@ TForm27::TForm27(QWidget *parent)
 
 void TForm27::Button1Click()
 {
-    if (!allFilled({ Edit1->text() }))
+    if (!allFilled({Edit1->text()}))
         return;
     db::Params p;
     p.setText(QStringLiteral("s_caption"), typedText(Edit1));

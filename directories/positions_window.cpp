@@ -16,10 +16,10 @@ DirectoryWindow::Settings settings()
     DirectoryWindow::Settings s;
     s.caption = QStringLiteral("Должности");
     s.dataset = &dataModule().staffpos;
-    s.columns = { { QStringLiteral("s_caption"), QStringLiteral("Наименование") },
-                  { QStringLiteral("s_description"), QStringLiteral("Описание") },
-                  { QStringLiteral("s_dep"), QStringLiteral("Подразделение") } };
-    s.columnWidths = { 180, 260, 200 };
+    s.columns = {{QStringLiteral("s_caption"), QStringLiteral("Наименование")},
+                 {QStringLiteral("s_description"), QStringLiteral("Описание")},
+                 {QStringLiteral("s_dep"), QStringLiteral("Подразделение")}};
+    s.columnWidths = {180, 260, 200};
     s.deleteStatement = QStringLiteral("delete from hrms_staffpos.staffpos where id=:id");
     return s;
 }

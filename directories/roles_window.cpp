@@ -9,9 +9,9 @@ TForm32::TForm32(QWidget *parent)
             Settings s;
             s.caption = QStringLiteral("Роли");
             s.dataset = &dataModule().role;
-            s.columns = { { QStringLiteral("s_caption"), QStringLiteral("Наименование") },
-                          { QStringLiteral("s_name"), QStringLiteral("Системное имя") } };
-            s.columnWidths = { 220, 160 };
+            s.columns = {{QStringLiteral("s_caption"), QStringLiteral("Наименование")},
+                         {QStringLiteral("s_name"), QStringLiteral("Системное имя")}};
+            s.columnWidths = {220, 160};
             s.addButtonName = "Button5";
             s.spacerBeforeFilter = false;
             // "Добавить", "Изменить" and "Удалить" are shown but do nothing.

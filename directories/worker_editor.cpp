@@ -24,8 +24,8 @@ TForm2::TForm2(QWidget *parent)
 
 void TForm2::Button1Click()
 {
-    if (!allFilled({ Edit1->text(), Edit2->text(), Edit3->text(), LCB_staffpos->text(),
-                     LCB_department->text(), LCB_roles->text() }))
+    if (!allFilled({Edit1->text(), Edit2->text(), Edit3->text(), LCB_staffpos->text(),
+                    LCB_department->text(), LCB_roles->text()}))
         return;
     const QString surname = typedText(Edit1);
     const QString first = typedText(Edit2);

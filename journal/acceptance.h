@@ -9,10 +9,13 @@ class TForm1;
 class JournalAcceptance
 {
 public:
-    explicit JournalAcceptance(TForm1 &journal) : m_journal(journal) {}
+    explicit JournalAcceptance(TForm1 &journal)
+        : m_journal(journal)
+    {
+    }
     void acceptSelected(); // "Принять", also the double-click in acceptance mode
-    void acceptAll();      // "Принять ВСЕ"
-    void deleteCurrent();  // "Удалить"
+    void acceptAll(); // "Принять ВСЕ"
+    void deleteCurrent(); // "Удалить"
 
 private:
     // Accepts the journal's current row unless it is accepted already; a record without

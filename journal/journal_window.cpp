@@ -18,10 +18,10 @@
 #include "ui/styles.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QCalendarWidget>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -74,7 +74,7 @@ void showList(db::Dataset &ds, QDialog *w)
     {
         db::Dataset &ds;
         ~Closer() { ds.close(); }
-    } closer{ds};
+    } closer {ds};
     ui::showModal(w);
 }
 
@@ -358,10 +358,22 @@ void TForm1::chooseShift(int shift)
     DBGrid2->setDataset(&dataModule().journal(shift));
 }
 
-void TForm1::RadioButton1Click() { chooseShift(1); }
-void TForm1::RadioButton2Click() { chooseShift(2); }
-void TForm1::RadioButton3Click() { chooseShift(3); }
-void TForm1::RadioButton4Click() { chooseShift(4); }
+void TForm1::RadioButton1Click()
+{
+    chooseShift(1);
+}
+void TForm1::RadioButton2Click()
+{
+    chooseShift(2);
+}
+void TForm1::RadioButton3Click()
+{
+    chooseShift(3);
+}
+void TForm1::RadioButton4Click()
+{
+    chooseShift(4);
+}
 
 void TForm1::DateTChange()
 {
@@ -557,8 +569,8 @@ void TForm1::N11Click()
             w->ComboBox2->setCurrentIndex(w->ComboBox2->currentIndex() + 1);
         w->ComboBox1Change();
         ui::showModal(w);
-        for (db::Dataset *ds : {&dataModule().H_Tabel_1, &dataModule().H_Tabel_2,
-                                &dataModule().H_Tabel_3})
+        for (db::Dataset *ds :
+             {&dataModule().H_Tabel_1, &dataModule().H_Tabel_2, &dataModule().H_Tabel_3})
             ds->close();
     });
 }

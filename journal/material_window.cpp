@@ -3,4 +3,5 @@
 TForm24::TForm24(QWidget *parent)
     : ui::Window(QStringLiteral("Материал"), parent)
 {
-    setObjectName(QStringLiteral("TForm24"));}
+    setObjectName(QStringLiteral("TForm24"));
+}

@@ -3,4 +3,5 @@
 TForm22::TForm22(QWidget *parent)
     : ui::Window(QStringLiteral("Норматив"), parent)
 {
-    setObjectName(QStringLiteral("TForm22"));}
+    setObjectName(QStringLiteral("TForm22"));
+}

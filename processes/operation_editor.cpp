@@ -3,4 +3,5 @@
 TForm10::TForm10(QWidget *parent)
     : ui::Window(QStringLiteral("Операция"), parent)
 {
-    setObjectName(QStringLiteral("TForm10"));}
+    setObjectName(QStringLiteral("TForm10"));
+}

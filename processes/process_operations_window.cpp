@@ -3,4 +3,5 @@
 TForm33::TForm33(QWidget *parent)
     : ui::Window(QStringLiteral("Список операций"), parent)
 {
-    setObjectName(QStringLiteral("TForm33"));}
+    setObjectName(QStringLiteral("TForm33"));
+}

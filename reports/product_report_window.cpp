@@ -3,4 +3,5 @@
 TForm13::TForm13(QWidget *parent)
     : ui::Window(QStringLiteral("Отчет по видам продукции"), parent)
 {
-    setObjectName(QStringLiteral("TForm13"));}
+    setObjectName(QStringLiteral("TForm13"));
+}

@@ -3,4 +3,5 @@
 TForm12::TForm12(QWidget *parent)
     : ui::Window(QStringLiteral("Отчет по рабочим"), parent)
 {
-    setObjectName(QStringLiteral("TForm12"));}
+    setObjectName(QStringLiteral("TForm12"));
+}

@@ -30,14 +30,17 @@ void settle(int ms)
 class GrabModal : public ui::ModalSeam
 {
 public:
-    explicit GrabModal(QString dir) : m_dir(std::move(dir)) {}
+    explicit GrabModal(QString dir)
+        : m_dir(std::move(dir))
+    {
+    }
     int exec(QDialog *dialog) override
     {
         dialog->show();
         settle(800);
         const bool journal = dialog == forms().journal;
-        dialog->grab().save(m_dir + (journal ? QStringLiteral("/journal.png")
-                                             : QStringLiteral("/personnel.png")));
+        dialog->grab().save(
+            m_dir + (journal ? QStringLiteral("/journal.png") : QStringLiteral("/personnel.png")));
         if (journal)
             forms().journal->N1->trigger();
         dialog->hide();
@@ -51,7 +54,7 @@ private:
 class NoEnd : public ui::EndSeam
 {
 public:
-    void endProgram() override {}
+    void endProgram() override { }
 };
 
 } // namespace

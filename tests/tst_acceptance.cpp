@@ -187,15 +187,15 @@ void TestAcceptance::acceptSelected_data()
     QTest::addColumn<QList<int>>("accepted"); // afterwards
     QTest::addColumn<int>("messages");
     QTest::addColumn<int>("rowAfter");
-    QTest::newRow("three selected") << QList<int>{3, 1, 2} << 0 << QList<int>{1, 3} << 1 << 3;
+    QTest::newRow("three selected") << QList<int> {3, 1, 2} << 0 << QList<int> {1, 3} << 1 << 3;
     QTest::newRow("three selected, the accepted one last")
-        << QList<int>{2, 3, 1} << 0 << QList<int>{1, 3} << 1 << 4;
+        << QList<int> {2, 3, 1} << 0 << QList<int> {1, 3} << 1 << 4;
     QTest::newRow("two selected: the current row plays no part")
-        << QList<int>{4, 0} << 2 << QList<int>{0, 1, 4} << 0 << 5;
-    QTest::newRow("none selected: the current row") << QList<int>{} << 0 << QList<int>{0, 1} << 0
-                                                    << 5;
+        << QList<int> {4, 0} << 2 << QList<int> {0, 1, 4} << 0 << 5;
+    QTest::newRow("none selected: the current row")
+        << QList<int> {} << 0 << QList<int> {0, 1} << 0 << 5;
     QTest::newRow("none selected: current row without materials")
-        << QList<int>{} << 2 << QList<int>{1} << 1 << 3;
+        << QList<int> {} << 2 << QList<int> {1} << 1 << 3;
 }
 
 void TestAcceptance::acceptSelected()
@@ -274,13 +274,14 @@ void TestAcceptance::acceptAll()
 {
     // 20 records: 5 without material use rows, 3 accepted already. Shown by quantity
     // ascending, which is the reverse of the order they were made in.
-    const QList<int> withoutMaterials{2, 5, 9, 14, 18};
-    const QList<int> acceptedBefore{0, 7, 11};
+    const QList<int> withoutMaterials {2, 5, 9, 14, 18};
+    const QList<int> acceptedBefore {0, 7, 11};
     Logged l;
     QList<int> ids;
     for (int i = 0; i < 20; ++i) {
-        ids << addRecord(l.p.db, {1, acceptedBefore.contains(i) ? "ok" : "no",
-                                  !withoutMaterials.contains(i), 100.0 - i, 8, i % 10});
+        ids << addRecord(l.p.db,
+                         {1, acceptedBefore.contains(i) ? "ok" : "no",
+                          !withoutMaterials.contains(i), 100.0 - i, 8, i % 10});
     }
     l.in(QStringLiteral("checker"));
     l.j()->DBGrid2TitleClick(6);
@@ -289,9 +290,8 @@ void TestAcceptance::acceptAll()
     QCOMPARE(sort, QStringLiteral("kol_vo, marka, fio, id ASC"));
     l.ds().setRecNo(8);
     QList<int> refused;
-    l.p.seams.messages.onShow([&](const RecordedMessage &) {
-        refused << int(l.ds().asInteger(QStringLiteral("id")));
-    });
+    l.p.seams.messages.onShow(
+        [&](const RecordedMessage &) { refused << int(l.ds().asInteger(QStringLiteral("id"))); });
 
     l.j()->Button6->click();
 
@@ -320,12 +320,13 @@ void TestAcceptance::errorStopsTheLoop()
     const int a = addRecord(l.p.db, {1, "no", true, 10, 8, 0});
     const int x = addRecord(l.p.db, {1, "no", true, 20, 8, 1});
     const int c = addRecord(l.p.db, {1, "no", true, 30, 8, 2});
-    l.p.db.exec(QStringLiteral(
-        "create function test_refuse() returns trigger language plpgsql as $$ begin raise "
-        "exception 'Запись занята другим пользователем'; end $$; create trigger refuse before "
-        "update on accounts_dep.smena for each row when (old.id = %1) execute function "
-        "test_refuse()")
-                    .arg(x));
+    l.p.db.exec(
+        QStringLiteral(
+            "create function test_refuse() returns trigger language plpgsql as $$ begin raise "
+            "exception 'Запись занята другим пользователем'; end $$; create trigger refuse before "
+            "update on accounts_dep.smena for each row when (old.id = %1) execute function "
+            "test_refuse()")
+            .arg(x));
     l.in(QStringLiteral("checker"));
     l.select(a);
     l.select(x);
@@ -384,21 +385,22 @@ void TestAcceptance::deleteRecord_data()
     QTest::addColumn<std::optional<Days>>("after");
 
     const std::optional<Days> none;
-    QTest::newRow("No") << QList<int>{8, 5} << false << false << std::optional(Days{{1, 4}, {7, 13}})
-                        << std::optional(Days{{1, 4}, {7, 13}});
-    QTest::newRow("Yes, one of two records") << QList<int>{8, 5} << false << true
-                                             << std::optional(Days{{1, 4}, {7, 13}})
-                                             << std::optional(Days{{1, 4}, {7, 5}});
+    QTest::newRow("No") << QList<int> {8, 5} << false << false
+                        << std::optional(Days {{1, 4}, {7, 13}})
+                        << std::optional(Days {{1, 4}, {7, 13}});
+    QTest::newRow("Yes, one of two records")
+        << QList<int> {8, 5} << false << true << std::optional(Days {{1, 4}, {7, 13}})
+        << std::optional(Days {{1, 4}, {7, 5}});
     QTest::newRow("Yes, the day's last record")
-        << QList<int>{8} << false << true << std::optional(Days{{1, 4}, {7, 8}})
-        << std::optional(Days{{1, 4}, {7, 0}});
+        << QList<int> {8} << false << true << std::optional(Days {{1, 4}, {7, 8}})
+        << std::optional(Days {{1, 4}, {7, 0}});
     QTest::newRow("Yes, the month's last record")
-        << QList<int>{8} << false << true << std::optional(Days{{7, 8}}) << none;
+        << QList<int> {8} << false << true << std::optional(Days {{7, 8}}) << none;
     QTest::newRow("Yes, worker without an hours row")
-        << QList<int>{8, 5} << false << true << none << std::optional(Days{{7, 5}});
-    QTest::newRow("accepted record: nothing asked") << QList<int>{8} << true << false
-                                                    << std::optional(Days{{7, 8}})
-                                                    << std::optional(Days{{7, 8}});
+        << QList<int> {8, 5} << false << true << none << std::optional(Days {{7, 5}});
+    QTest::newRow("accepted record: nothing asked")
+        << QList<int> {8} << true << false << std::optional(Days {{7, 8}})
+        << std::optional(Days {{7, 8}});
 }
 
 void TestAcceptance::deleteRecord()
@@ -412,8 +414,8 @@ void TestAcceptance::deleteRecord()
     Logged l;
     QList<int> ids;
     for (int h : recordHours) {
-        ids << addRecord(l.p.db, {2, ids.isEmpty() && firstAccepted ? "ok" : "no", true,
-                                  10.0 + h, h, 0});
+        ids << addRecord(l.p.db,
+                         {2, ids.isEmpty() && firstAccepted ? "ok" : "no", true, 10.0 + h, h, 0});
     }
     addRecord(l.p.db, {2, "no", true, 10, 3, 1}); // another worker's
     addRecord(l.p.db, {1, "no", true, 10, 6, 0}); // the same worker's in shift 1
@@ -448,12 +450,13 @@ void TestAcceptance::deleteRecord()
         QCOMPARE(l.ds().sort(), sort);
     }
     const bool deleted = asked && yes;
-    QCOMPARE(l.p.db.scalar(QStringLiteral("select count(*) from accounts_dep.smena where id = %1")
-                               .arg(ids[0])),
-             deleted ? QStringLiteral("0") : QStringLiteral("1"));
+    QCOMPARE(
+        l.p.db.scalar(
+            QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(ids[0])),
+        deleted ? QStringLiteral("0") : QStringLiteral("1"));
     QCOMPARE(l.ds().recordCount(), deleted ? shown - 1 : shown);
     QCOMPARE(hours(l.p.db, worker, 2), daysText(after));
-    QCOMPARE(hours(l.p.db, worker, 1), daysText(Days{{7, 6}}));
+    QCOMPARE(hours(l.p.db, worker, 1), daysText(Days {{7, 6}}));
     QCOMPARE(hours(l.p.db, workerNumber(l.p.db, 1), 2), QString());
     QCOMPARE(l.p.seams.messages.pendingAnswers(), 0);
 }

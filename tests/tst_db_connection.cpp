@@ -18,16 +18,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("quoted");
-        QTest::newRow("plain") << "wvk" << "wvk";
-        QTest::newRow("cyrillic") << "пароль" << "пароль";
-        QTest::newRow("inner blank") << "a b" << "a b";
-        QTest::newRow("semicolon") << "a;b" << "{a;b}";
-        QTest::newRow("equals") << "a=b" << "{a=b}";
-        QTest::newRow("open brace") << "{a" << "{{a}";
-        QTest::newRow("close brace doubled") << "a}b" << "{a}}b}";
-        QTest::newRow("leading blank") << " a" << "{ a}";
-        QTest::newRow("trailing blank") << "a " << "{a }";
-        QTest::newRow("option injection") << "x;UID=admin" << "{x;UID=admin}";
+        QTest::newRow("plain") << "wvk"
+                               << "wvk";
+        QTest::newRow("cyrillic") << "пароль"
+                                  << "пароль";
+        QTest::newRow("inner blank") << "a b"
+                                     << "a b";
+        QTest::newRow("semicolon") << "a;b"
+                                   << "{a;b}";
+        QTest::newRow("equals") << "a=b"
+                                << "{a=b}";
+        QTest::newRow("open brace") << "{a"
+                                    << "{{a}";
+        QTest::newRow("close brace doubled") << "a}b"
+                                             << "{a}}b}";
+        QTest::newRow("leading blank") << " a"
+                                       << "{ a}";
+        QTest::newRow("trailing blank") << "a "
+                                        << "{a }";
+        QTest::newRow("option injection") << "x;UID=admin"
+                                          << "{x;UID=admin}";
     }
     void quoting()
     {
@@ -64,13 +74,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("login");
         QTest::addColumn<QString>("password");
-        QTest::newRow("semicolon") << "tabel_t_semi;colon" << "pa;ss";
-        QTest::newRow("braces") << "tabel_t_{brace}" << "p{a}}s";
-        QTest::newRow("equals") << "tabel_t_eq=1" << "a=b;c";
-        QTest::newRow("edge blanks") << "tabel_t_blank" << " secret ";
-        QTest::newRow("cyrillic") << "tabel_t_кириллица" << "пароль;}";
-        QTest::newRow("percent") << "tabel_t_pct%41" << "100%41";
-        QTest::newRow("quote and backslash") << "tabel_t_o'b\\x" << "{p'q\\";
+        QTest::newRow("semicolon") << "tabel_t_semi;colon"
+                                   << "pa;ss";
+        QTest::newRow("braces") << "tabel_t_{brace}"
+                                << "p{a}}s";
+        QTest::newRow("equals") << "tabel_t_eq=1"
+                                << "a=b;c";
+        QTest::newRow("edge blanks") << "tabel_t_blank"
+                                     << " secret ";
+        QTest::newRow("cyrillic") << "tabel_t_кириллица"
+                                  << "пароль;}";
+        QTest::newRow("percent") << "tabel_t_pct%41"
+                                 << "100%41";
+        QTest::newRow("quote and backslash") << "tabel_t_o'b\\x"
+                                             << "{p'q\\";
     }
     void specialLogins()
     {

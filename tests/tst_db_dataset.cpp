@@ -60,29 +60,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QStringList>("names");
         QTest::newRow("simple") << "select * from t where a=:a and b = :B"
-                                << "select * from t where a=? and b = ?" << QStringList{"a", "b"};
-        QTest::newRow("twice") << "where :x > 1 or :X < 0" << "where ? > 1 or ? < 0"
-                               << QStringList{"x", "x"};
+                                << "select * from t where a=? and b = ?" << QStringList {"a", "b"};
+        QTest::newRow("twice") << "where :x > 1 or :X < 0"
+                               << "where ? > 1 or ? < 0" << QStringList {"x", "x"};
         QTest::newRow("cast kept") << "select :d::date, a::t_integer"
-                                   << "select ?::date, a::t_integer" << QStringList{"d"};
+                                   << "select ?::date, a::t_integer" << QStringList {"d"};
         QTest::newRow("string literal") << "select ':no', 'it''s :no', :yes"
-                                        << "select ':no', 'it''s :no', ?" << QStringList{"yes"};
-        QTest::newRow("quoted identifier") << "select \":no\" from t where a=:a"
-                                           << "select \":no\" from t where a=?"
-                                           << QStringList{"a"};
-        QTest::newRow("line comment") << "select 1 -- :no\n, :a" << "select 1 -- :no\n, ?"
-                                      << QStringList{"a"};
+                                        << "select ':no', 'it''s :no', ?" << QStringList {"yes"};
+        QTest::newRow("quoted identifier")
+            << "select \":no\" from t where a=:a"
+            << "select \":no\" from t where a=?" << QStringList {"a"};
+        QTest::newRow("line comment") << "select 1 -- :no\n, :a"
+                                      << "select 1 -- :no\n, ?" << QStringList {"a"};
         QTest::newRow("block comment") << "select /* :no /* :deep */ :no */ :a"
-                                       << "select /* :no /* :deep */ :no */ ?"
-                                       << QStringList{"a"};
+                                       << "select /* :no /* :deep */ :no */ ?" << QStringList {"a"};
         QTest::newRow("dollar quote") << "select $f$ :no $f$, $$ :no $$, :a"
-                                      << "select $f$ :no $f$, $$ :no $$, ?" << QStringList{"a"};
-        QTest::newRow("escape string") << "select E'\\' :no', :a" << "select E'\\' :no', ?"
-                                       << QStringList{"a"};
-        QTest::newRow("cyrillic name") << "where a=:дата" << "where a=?" << QStringList{"дата"};
-        QTest::newRow("array slice") << "select a[1:2]" << "select a[1:2]" << QStringList{};
-        QTest::newRow("positional dollar") << "select $1, :a" << "select $1, ?"
-                                           << QStringList{"a"};
+                                      << "select $f$ :no $f$, $$ :no $$, ?" << QStringList {"a"};
+        QTest::newRow("escape string") << "select E'\\' :no', :a"
+                                       << "select E'\\' :no', ?" << QStringList {"a"};
+        QTest::newRow("cyrillic name") << "where a=:дата"
+                                       << "where a=?" << QStringList {"дата"};
+        QTest::newRow("array slice") << "select a[1:2]"
+                                     << "select a[1:2]" << QStringList {};
+        QTest::newRow("positional dollar") << "select $1, :a"
+                                           << "select $1, ?" << QStringList {"a"};
     }
     void parameterParsing()
     {
@@ -97,8 +98,8 @@ private Q_SLOTS:
     void namedParametersBind()
     {
         Dataset ds(m_conn.get());
-        ds.setSql(QStringList{QStringLiteral("select :A::int + :a::int as s,"),
-                              QStringLiteral(" :Txt as t -- :ignored")});
+        ds.setSql(QStringList {QStringLiteral("select :A::int + :a::int as s,"),
+                               QStringLiteral(" :Txt as t -- :ignored")});
         ds.params().setInteger(QStringLiteral("a"), 20);
         ds.params().setText(QStringLiteral("TXT"), QStringLiteral("Иванов's"));
         ds.open();
@@ -133,13 +134,11 @@ private Q_SLOTS:
             FieldType type;
         };
         const Expect expected[] = {
-            {"id", FieldType::Integer},    {"i", FieldType::Integer},
-            {"b", FieldType::Integer},     {"n0", FieldType::Integer},
-            {"n4", FieldType::Float},      {"f", FieldType::Float},
-            {"t", FieldType::String},      {"v", FieldType::String},
-            {"d", FieldType::Date},        {"ts", FieldType::DateTime},
-            {"ok", FieldType::String},     {"code", FieldType::Integer},
-            {"id_1", FieldType::Integer},  {"half", FieldType::Float},
+            {"id", FieldType::Integer},   {"i", FieldType::Integer},  {"b", FieldType::Integer},
+            {"n0", FieldType::Integer},   {"n4", FieldType::Float},   {"f", FieldType::Float},
+            {"t", FieldType::String},     {"v", FieldType::String},   {"d", FieldType::Date},
+            {"ts", FieldType::DateTime},  {"ok", FieldType::String},  {"code", FieldType::Integer},
+            {"id_1", FieldType::Integer}, {"half", FieldType::Float},
         };
         QCOMPARE(ds.fields().size(), std::size(expected));
         for (size_t i = 0; i < std::size(expected); ++i) {
@@ -187,10 +186,9 @@ private Q_SLOTS:
         QTest::newRow("bigint") << "b" << int(FieldType::Integer)
                                 << QVariant(qint64(1234567890123LL)) << "1234567890123";
         QTest::newRow("numeric 15,0") << "n0" << int(FieldType::Integer)
-                                      << QVariant(qint64(987654321012345LL))
-                                      << "987654321012345";
-        QTest::newRow("numeric 15,4") << "n4" << int(FieldType::Float) << QVariant(1.2345)
-                                      << "1,2345";
+                                      << QVariant(qint64(987654321012345LL)) << "987654321012345";
+        QTest::newRow("numeric 15,4")
+            << "n4" << int(FieldType::Float) << QVariant(1.2345) << "1,2345";
         QTest::newRow("float") << "f" << int(FieldType::Float) << QVariant(-0.125) << "-0,125";
         QTest::newRow("text") << "t" << int(FieldType::String) << QVariant(QStringLiteral("Ёж"))
                               << "Ёж";
@@ -198,9 +196,9 @@ private Q_SLOTS:
                                  << QVariant(QStringLiteral("O'Brien")) << "O'Brien";
         QTest::newRow("date") << "d" << int(FieldType::Date) << QVariant(QDate(1999, 12, 31))
                               << "31.12.1999";
-        QTest::newRow("timestamp") << "ts" << int(FieldType::DateTime)
-                                   << QVariant(QDateTime(QDate(2020, 5, 6), QTime(7, 8, 9)))
-                                   << "06.05.2020 07:08:09";
+        QTest::newRow("timestamp")
+            << "ts" << int(FieldType::DateTime)
+            << QVariant(QDateTime(QDate(2020, 5, 6), QTime(7, 8, 9))) << "06.05.2020 07:08:09";
         QTest::newRow("boolean") << "ok" << int(FieldType::Boolean) << QVariant(true) << "1";
         QTest::newRow("domain") << "code" << int(FieldType::Integer) << QVariant(qint64(77))
                                 << "77";
@@ -214,7 +212,7 @@ private Q_SLOTS:
         run(QStringLiteral("delete from kinds"));
         Command ins(m_conn.get());
         ins.setText(QStringLiteral("insert into kinds (%1) values (:v), (:n)").arg(column));
-        ins.params().set(QStringLiteral("v"), ParamValue{FieldType(type), value});
+        ins.params().set(QStringLiteral("v"), ParamValue {FieldType(type), value});
         ins.params().setNull(QStringLiteral("n"), FieldType(type));
         QCOMPARE(ins.execute(), 2);
 
@@ -232,7 +230,7 @@ private Q_SLOTS:
         // The same value finds its row when bound in a condition.
         Command count(m_conn.get());
         count.setText(QStringLiteral("select count(*) from kinds where %1 = :v").arg(column));
-        count.params().set(QStringLiteral("V"), ParamValue{FieldType(type), value});
+        count.params().set(QStringLiteral("V"), ParamValue {FieldType(type), value});
         QCOMPARE(count.executeScalar().toLongLong(), 1);
     }
 
@@ -363,8 +361,7 @@ private Q_SLOTS:
         ds.append();
         ds.cancel();
         QCOMPARE(ds.recordCount(), 2);
-        QCOMPARE(m_db->scalar(QStringLiteral("select count(*) from people")),
-                 QStringLiteral("2"));
+        QCOMPARE(m_db->scalar(QStringLiteral("select count(*) from people")), QStringLiteral("2"));
 
         // A value the server refuses: the error, and the dataset still editing.
         ds.edit();
@@ -372,9 +369,8 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DbError, ds.post());
         QCOMPARE(ds.state(), Dataset::State::Edit);
         ds.cancel();
-        QVERIFY_THROWS_EXCEPTION(ConversionError,
-                                 ds.edit(), ds.setValue(QStringLiteral("kol"),
-                                                        QStringLiteral("много")));
+        QVERIFY_THROWS_EXCEPTION(ConversionError, ds.edit(),
+                                 ds.setValue(QStringLiteral("kol"), QStringLiteral("много")));
         ds.cancel();
 
         // Delete by id; the other row stays.
@@ -382,8 +378,7 @@ private Q_SLOTS:
         ds.remove();
         QCOMPARE(ds.recordCount(), 1);
         QCOMPARE(ds.asInteger(QStringLiteral("id")), id);
-        QCOMPARE(m_db->scalar(QStringLiteral("select count(*) from people")),
-                 QStringLiteral("1"));
+        QCOMPARE(m_db->scalar(QStringLiteral("select count(*) from people")), QStringLiteral("1"));
 
         // Refresh shows what others wrote and keeps the record number.
         run(QStringLiteral("insert into people (fio) values ('Аксенов'), ('Яшин')"));

@@ -127,15 +127,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("order");
-        QTest::newRow("case ignored cyrillic") << "иванов" << "ИВАНОВ" << 0;
-        QTest::newRow("case ignored latin") << "Abc" << "aBC" << 0;
-        QTest::newRow("alphabet") << "Андреев" << "Борисов" << -1;
-        QTest::newRow("lower before upper ignored") << "борисов" << "Андреев" << 1;
-        QTest::newRow("yo after ye") << "Ёлкин" << "Елкин" << 1;
-        QTest::newRow("yo before zhe") << "Ёлкин" << "Жуков" << -1;
-        QTest::newRow("yo before ya") << "ёж" << "Яков" << -1;
-        QTest::newRow("prefix first") << "Иван" << "Иванов" << -1;
-        QTest::newRow("latin before cyrillic") << "Zeta" << "Альфа" << -1;
+        QTest::newRow("case ignored cyrillic") << "иванов"
+                                               << "ИВАНОВ" << 0;
+        QTest::newRow("case ignored latin") << "Abc"
+                                            << "aBC" << 0;
+        QTest::newRow("alphabet") << "Андреев"
+                                  << "Борисов" << -1;
+        QTest::newRow("lower before upper ignored") << "борисов"
+                                                    << "Андреев" << 1;
+        QTest::newRow("yo after ye") << "Ёлкин"
+                                     << "Елкин" << 1;
+        QTest::newRow("yo before zhe") << "Ёлкин"
+                                       << "Жуков" << -1;
+        QTest::newRow("yo before ya") << "ёж"
+                                      << "Яков" << -1;
+        QTest::newRow("prefix first") << "Иван"
+                                      << "Иванов" << -1;
+        QTest::newRow("latin before cyrillic") << "Zeta"
+                                               << "Альфа" << -1;
     }
     void textRule()
     {
@@ -151,22 +160,38 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<bool>("match");
-        QTest::newRow("prefix") << "Иванов" << "Ив%" << true;
-        QTest::newRow("prefix lower") << "Иванов" << "ив%" << true;
-        QTest::newRow("prefix upper") << "иванов" << "ИВА%" << true;
-        QTest::newRow("latin case") << "Smith" << "sm%" << true;
-        QTest::newRow("not prefix") << "Петров" << "Ив%" << false;
-        QTest::newRow("inside") << "Петров" << "%тро%" << true;
-        QTest::newRow("one char") << "кот" << "к_т" << true;
-        QTest::newRow("one char too many") << "коот" << "к_т" << false;
-        QTest::newRow("exact") << "кот" << "кот" << true;
-        QTest::newRow("exact longer") << "кот" << "ко" << false;
-        QTest::newRow("escaped percent") << "100%" << "100\\%" << true;
-        QTest::newRow("escaped percent literal") << "1000" << "100\\%" << false;
-        QTest::newRow("escaped underscore") << "a_b" << "a\\_b" << true;
-        QTest::newRow("escaped underscore literal") << "axb" << "a\\_b" << false;
-        QTest::newRow("backtracking") << "ababc" << "%abc" << true;
-        QTest::newRow("empty pattern") << "" << "%" << true;
+        QTest::newRow("prefix") << "Иванов"
+                                << "Ив%" << true;
+        QTest::newRow("prefix lower") << "Иванов"
+                                      << "ив%" << true;
+        QTest::newRow("prefix upper") << "иванов"
+                                      << "ИВА%" << true;
+        QTest::newRow("latin case") << "Smith"
+                                    << "sm%" << true;
+        QTest::newRow("not prefix") << "Петров"
+                                    << "Ив%" << false;
+        QTest::newRow("inside") << "Петров"
+                                << "%тро%" << true;
+        QTest::newRow("one char") << "кот"
+                                  << "к_т" << true;
+        QTest::newRow("one char too many") << "коот"
+                                           << "к_т" << false;
+        QTest::newRow("exact") << "кот"
+                               << "кот" << true;
+        QTest::newRow("exact longer") << "кот"
+                                      << "ко" << false;
+        QTest::newRow("escaped percent") << "100%"
+                                         << "100\\%" << true;
+        QTest::newRow("escaped percent literal") << "1000"
+                                                 << "100\\%" << false;
+        QTest::newRow("escaped underscore") << "a_b"
+                                            << "a\\_b" << true;
+        QTest::newRow("escaped underscore literal") << "axb"
+                                                    << "a\\_b" << false;
+        QTest::newRow("backtracking") << "ababc"
+                                      << "%abc" << true;
+        QTest::newRow("empty pattern") << ""
+                                       << "%" << true;
     }
     void like()
     {

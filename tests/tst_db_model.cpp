@@ -33,13 +33,12 @@ private Q_SLOTS:
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.setDataset(&ds);
-        model.setColumns({{QStringLiteral("fio"), QStringLiteral("Фамилия И.О.")},
-                          {QStringLiteral("cena"), QStringLiteral("Цена"),
-                           Qt::AlignRight | Qt::AlignVCenter},
-                          {QStringLiteral("d"), QStringLiteral("Дата"), Qt::AlignCenter},
-                          {QStringLiteral("ts"), QStringLiteral("Введено")},
-                          {QStringLiteral("absent"), QStringLiteral("Нет поля"),
-                           Qt::AlignLeft, false}});
+        model.setColumns(
+            {{QStringLiteral("fio"), QStringLiteral("Фамилия И.О.")},
+             {QStringLiteral("cena"), QStringLiteral("Цена"), Qt::AlignRight | Qt::AlignVCenter},
+             {QStringLiteral("d"), QStringLiteral("Дата"), Qt::AlignCenter},
+             {QStringLiteral("ts"), QStringLiteral("Введено")},
+             {QStringLiteral("absent"), QStringLiteral("Нет поля"), Qt::AlignLeft, false}});
         QCOMPARE(model.rowCount(), 0); // closed
         QCOMPARE(model.columnCount(), 5);
 
@@ -48,9 +47,8 @@ private Q_SLOTS:
         ds.open();
         QVERIFY(resets.count() >= 1);
         QCOMPARE(model.rowCount(), 3);
-        auto text = [&](int row, int column) {
-            return model.data(model.index(row, column)).toString();
-        };
+        auto text
+            = [&](int row, int column) { return model.data(model.index(row, column)).toString(); };
         QCOMPARE(text(0, 0), QStringLiteral("Петров"));
         QCOMPARE(text(0, 1), QStringLiteral("12,5"));
         QCOMPARE(text(1, 1), QStringLiteral("0,1"));

@@ -69,26 +69,46 @@ private Q_SLOTS:
         // Text keys follow the layer's rule: case ignored, "Ё" between "Е" and "Ж", Latin
         // before Cyrillic; NULLs first ascending and last descending; equal keys keep the
         // server order.
-        QTest::newRow("fio asc") << "fio, id ASC" << "7,5,6,4,8,3,1,2";
-        QTest::newRow("fio desc") << "fio DESC, id ASC" << "2,1,3,8,4,6,5,7";
-        QTest::newRow("marka asc") << "marka, fio, id ASC" << "7,5,8,3,2,6,4,1";
-        QTest::newRow("marka desc") << "marka DESC, fio, id ASC" << "6,4,1,5,8,3,2,7";
-        QTest::newRow("vid two blanks") << "vid, marka, fio, id  ASC" << "7,5,2,4,8,3,6,1";
-        QTest::newRow("vid desc") << "vid DESC, marka, fio, id ASC" << "8,3,6,1,7,5,2,4";
-        QTest::newRow("naimen") << "naimen, marka, fio, id ASC" << "7,5,3,1,8,2,6,4";
-        QTest::newRow("naimen desc") << "naimen DESC, marka, fio, id ASC" << "8,2,6,4,7,5,3,1";
-        QTest::newRow("kol_vo") << "kol_vo, marka, fio, id ASC" << "7,6,5,2,4,3,1,8";
-        QTest::newRow("kol_vo desc") << "kol_vo DESC, marka, fio, id ASC" << "8,3,1,4,5,2,6,7";
-        QTest::newRow("summa") << "summa, marka, fio, id ASC" << "3,7,6,5,2,4,8,1";
-        QTest::newRow("summa desc") << "summa DESC, marka, fio, id ASC" << "8,1,4,5,2,6,7,3";
-        QTest::newRow("ok") << "ok, marka, fio, id ASC" << "6,7,2,4,5,8,1,3";
-        QTest::newRow("ok desc") << "ok DESC, marka, fio, id ASC" << "3,5,8,1,7,2,4,6";
-        QTest::newRow("vvod") << "vvod, marka, fio, id ASC" << "4,7,3,2,6,1,5,8";
-        QTest::newRow("vvod desc") << "vvod DESC, marka, fio, id ASC" << "8,5,6,1,7,3,2,4";
-        QTest::newRow("id_doc") << "id_doc, marka, fio, id ASC" << "3,2,1,6,4,7,5,8";
-        QTest::newRow("id_doc desc") << "id_doc DESC, marka, fio, id ASC" << "8,7,5,6,4,2,1,3";
-        QTest::newRow("keywords any case") << "NAIMEN desc, Marka asc, ID Desc" << "8,2,6,4,7,5,3,1";
-        QTest::newRow("empty is server order") << "" << "1,2,3,4,5,6,7,8";
+        QTest::newRow("fio asc") << "fio, id ASC"
+                                 << "7,5,6,4,8,3,1,2";
+        QTest::newRow("fio desc") << "fio DESC, id ASC"
+                                  << "2,1,3,8,4,6,5,7";
+        QTest::newRow("marka asc") << "marka, fio, id ASC"
+                                   << "7,5,8,3,2,6,4,1";
+        QTest::newRow("marka desc") << "marka DESC, fio, id ASC"
+                                    << "6,4,1,5,8,3,2,7";
+        QTest::newRow("vid two blanks") << "vid, marka, fio, id  ASC"
+                                        << "7,5,2,4,8,3,6,1";
+        QTest::newRow("vid desc") << "vid DESC, marka, fio, id ASC"
+                                  << "8,3,6,1,7,5,2,4";
+        QTest::newRow("naimen") << "naimen, marka, fio, id ASC"
+                                << "7,5,3,1,8,2,6,4";
+        QTest::newRow("naimen desc") << "naimen DESC, marka, fio, id ASC"
+                                     << "8,2,6,4,7,5,3,1";
+        QTest::newRow("kol_vo") << "kol_vo, marka, fio, id ASC"
+                                << "7,6,5,2,4,3,1,8";
+        QTest::newRow("kol_vo desc") << "kol_vo DESC, marka, fio, id ASC"
+                                     << "8,3,1,4,5,2,6,7";
+        QTest::newRow("summa") << "summa, marka, fio, id ASC"
+                               << "3,7,6,5,2,4,8,1";
+        QTest::newRow("summa desc") << "summa DESC, marka, fio, id ASC"
+                                    << "8,1,4,5,2,6,7,3";
+        QTest::newRow("ok") << "ok, marka, fio, id ASC"
+                            << "6,7,2,4,5,8,1,3";
+        QTest::newRow("ok desc") << "ok DESC, marka, fio, id ASC"
+                                 << "3,5,8,1,7,2,4,6";
+        QTest::newRow("vvod") << "vvod, marka, fio, id ASC"
+                              << "4,7,3,2,6,1,5,8";
+        QTest::newRow("vvod desc") << "vvod DESC, marka, fio, id ASC"
+                                   << "8,5,6,1,7,3,2,4";
+        QTest::newRow("id_doc") << "id_doc, marka, fio, id ASC"
+                                << "3,2,1,6,4,7,5,8";
+        QTest::newRow("id_doc desc") << "id_doc DESC, marka, fio, id ASC"
+                                     << "8,7,5,6,4,2,1,3";
+        QTest::newRow("keywords any case") << "NAIMEN desc, Marka asc, ID Desc"
+                                           << "8,2,6,4,7,5,3,1";
+        QTest::newRow("empty is server order") << ""
+                                               << "1,2,3,4,5,6,7,8";
     }
     void sortTexts()
     {
@@ -103,11 +123,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("sort");
         QTest::addColumn<QString>("error");
-        QTest::newRow("missing field") << "vid_oper, id" << "Поле «vid_oper» не найдено";
-        QTest::newRow("s_caption_color") << "s_caption_color DESC" << "Поле «s_caption_color» не найдено";
-        QTest::newRow("bad direction") << "fio UP" << "Неверный текст сортировки: «fio UP»";
-        QTest::newRow("empty key") << "fio,,id" << "Неверный текст сортировки: «fio,,id»";
-        QTest::newRow("three words") << "fio asc desc" << "Неверный текст сортировки: «fio asc desc»";
+        QTest::newRow("missing field") << "vid_oper, id"
+                                       << "Поле «vid_oper» не найдено";
+        QTest::newRow("s_caption_color") << "s_caption_color DESC"
+                                         << "Поле «s_caption_color» не найдено";
+        QTest::newRow("bad direction") << "fio UP"
+                                       << "Неверный текст сортировки: «fio UP»";
+        QTest::newRow("empty key") << "fio,,id"
+                                   << "Неверный текст сортировки: «fio,,id»";
+        QTest::newRow("three words") << "fio asc desc"
+                                     << "Неверный текст сортировки: «fio asc desc»";
     }
     void badSortChangesNothing()
     {
@@ -144,28 +169,50 @@ private Q_SLOTS:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("visible");
         // `like` ignores case for Cyrillic and Latin alike.
-        QTest::newRow("prefix") << "fio like 'Ив%'" << "1,3";
-        QTest::newRow("prefix lower") << "fio like 'ив%'" << "1,3";
-        QTest::newRow("prefix upper") << "fio like 'ИВАНОВ И%'" << "1";
-        QTest::newRow("yo is its own letter") << "fio like 'е%'" << "6";
-        QTest::newRow("yo prefix") << "fio like 'Ё%'" << "4";
-        QTest::newRow("latin") << "fio like 'SM%'" << "7";
-        QTest::newRow("inner wildcard") << "fio like '%ов _._.'" << "1,2,3,5,8";
-        QTest::newRow("keyword case") << "fio LIKE 'п%'" << "2";
-        QTest::newRow("number") << "id_doc=7" << "1,2";
-        QTest::newRow("number blanks") << "id_doc = 8" << "4,6";
-        QTest::newRow("naimen") << "naimen=0" << "1,3,5,7";
-        QTest::newRow("decimal") << "summa=100.5" << "1,8";
-        QTest::newRow("text") << "ok='no'" << "2,4,7";
-        QTest::newRow("text ignores case") << "ok='OK'" << "1,5,8";
-        QTest::newRow("cyrillic text") << "vid='Резка'" << "2,4,5,7";
-        QTest::newRow("not equal skips null") << "ok<>'no'" << "1,3,5,8";
-        QTest::newRow("and") << "vid='Резка' and naimen=1" << "2,4";
-        QTest::newRow("AND any case") << "naimen=0 AND fio like 'и%' aNd kol_vo=10" << "1,3";
-        QTest::newRow("greater") << "kol_vo>7" << "1,3,8";
-        QTest::newRow("date") << "vvod='01.03.2024'" << "2,3,7";
-        QTest::newRow("is null") << "ok is null" << "6";
-        QTest::newRow("empty") << "" << "1,2,3,4,5,6,7,8";
+        QTest::newRow("prefix") << "fio like 'Ив%'"
+                                << "1,3";
+        QTest::newRow("prefix lower") << "fio like 'ив%'"
+                                      << "1,3";
+        QTest::newRow("prefix upper") << "fio like 'ИВАНОВ И%'"
+                                      << "1";
+        QTest::newRow("yo is its own letter") << "fio like 'е%'"
+                                              << "6";
+        QTest::newRow("yo prefix") << "fio like 'Ё%'"
+                                   << "4";
+        QTest::newRow("latin") << "fio like 'SM%'"
+                               << "7";
+        QTest::newRow("inner wildcard") << "fio like '%ов _._.'"
+                                        << "1,2,3,5,8";
+        QTest::newRow("keyword case") << "fio LIKE 'п%'"
+                                      << "2";
+        QTest::newRow("number") << "id_doc=7"
+                                << "1,2";
+        QTest::newRow("number blanks") << "id_doc = 8"
+                                       << "4,6";
+        QTest::newRow("naimen") << "naimen=0"
+                                << "1,3,5,7";
+        QTest::newRow("decimal") << "summa=100.5"
+                                 << "1,8";
+        QTest::newRow("text") << "ok='no'"
+                              << "2,4,7";
+        QTest::newRow("text ignores case") << "ok='OK'"
+                                           << "1,5,8";
+        QTest::newRow("cyrillic text") << "vid='Резка'"
+                                       << "2,4,5,7";
+        QTest::newRow("not equal skips null") << "ok<>'no'"
+                                              << "1,3,5,8";
+        QTest::newRow("and") << "vid='Резка' and naimen=1"
+                             << "2,4";
+        QTest::newRow("AND any case") << "naimen=0 AND fio like 'и%' aNd kol_vo=10"
+                                      << "1,3";
+        QTest::newRow("greater") << "kol_vo>7"
+                                 << "1,3,8";
+        QTest::newRow("date") << "vvod='01.03.2024'"
+                              << "2,3,7";
+        QTest::newRow("is null") << "ok is null"
+                                 << "6";
+        QTest::newRow("empty") << ""
+                               << "1,2,3,4,5,6,7,8";
     }
     void filterTexts()
     {
@@ -183,11 +230,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("error");
-        QTest::newRow("missing field") << "vid_oper='x'" << "Поле «vid_oper» не найдено";
-        QTest::newRow("open quote") << "fio like 'Ив%" << "Неверный текст фильтра: «fio like 'Ив%»";
-        QTest::newRow("no value") << "id_doc=" << "Неверный текст фильтра: «id_doc=»";
-        QTest::newRow("or") << "id=1 or id=2" << "Неверный текст фильтра: «id=1 or id=2»";
-        QTest::newRow("dangling and") << "id=1 and" << "Неверный текст фильтра: «id=1 and»";
+        QTest::newRow("missing field") << "vid_oper='x'"
+                                       << "Поле «vid_oper» не найдено";
+        QTest::newRow("open quote") << "fio like 'Ив%"
+                                    << "Неверный текст фильтра: «fio like 'Ив%»";
+        QTest::newRow("no value") << "id_doc="
+                                  << "Неверный текст фильтра: «id_doc=»";
+        QTest::newRow("or") << "id=1 or id=2"
+                            << "Неверный текст фильтра: «id=1 or id=2»";
+        QTest::newRow("dangling and") << "id=1 and"
+                                      << "Неверный текст фильтра: «id=1 and»";
         QTest::newRow("text for number") << "id_doc='семь'"
                                          << "Неверное значение в фильтре поля «id_doc»: "
                                             "«семь» не является числом";
@@ -213,12 +265,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("visible");
-        QTest::newRow("quote") << "O'" << "1";
-        QTest::newRow("percent") << "50%" << "2";
-        QTest::newRow("underscore") << "a_" << "3";
-        QTest::newRow("backslash") << "c:\\" << "5";
-        QTest::newRow("plain cyrillic") << "ёж" << "6";
-        QTest::newRow("nothing typed") << "" << "1,2,3,4,5,6";
+        QTest::newRow("quote") << "O'"
+                               << "1";
+        QTest::newRow("percent") << "50%"
+                                 << "2";
+        QTest::newRow("underscore") << "a_"
+                                    << "3";
+        QTest::newRow("backslash") << "c:\\"
+                                   << "5";
+        QTest::newRow("plain cyrillic") << "ёж"
+                                        << "6";
+        QTest::newRow("nothing typed") << ""
+                                       << "1,2,3,4,5,6";
     }
     void typedPrefix()
     {
@@ -333,11 +391,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("id"); // 0: not found
         QTest::newRow("number") << "id_doc" << QVariant(8) << false << 6;
         QTest::newRow("number as text") << "kol_vo" << QVariant(QStringLiteral("12")) << false << 8;
-        QTest::newRow("text exact") << "fio" << QVariant(QStringLiteral("Жуков Ж.Ж.")) << false << 8;
-        QTest::newRow("text case differs") << "fio" << QVariant(QStringLiteral("ЖУКОВ Ж.Ж.")) << false
-                                           << 0;
-        QTest::newRow("text case ignored") << "fio" << QVariant(QStringLiteral("ЖУКОВ ж.ж."))
-                                           << true << 8;
+        QTest::newRow("text exact")
+            << "fio" << QVariant(QStringLiteral("Жуков Ж.Ж.")) << false << 8;
+        QTest::newRow("text case differs")
+            << "fio" << QVariant(QStringLiteral("ЖУКОВ Ж.Ж.")) << false << 0;
+        QTest::newRow("text case ignored")
+            << "fio" << QVariant(QStringLiteral("ЖУКОВ ж.ж.")) << true << 8;
         QTest::newRow("date") << "vvod" << QVariant(QDate(2024, 3, 3)) << false << 5;
         QTest::newRow("decimal") << "summa" << QVariant(15.25) << false << 6;
         QTest::newRow("absent") << "id" << QVariant(42) << false << 0;

@@ -127,15 +127,15 @@ void TestDirCatalogue::nomenclature()
         QTest::keyClick(w->Edit1, Qt::Key_Right);
         QCOMPARE(w->Edit1->text(), QStringLiteral("Шк"));
         QCOMPARE(w->Edit1->cursorPosition(), 0);
-        QCOMPARE(columnTexts(w->DBGrid1->model(), 0), QStringList { "Шкафы металлические" });
+        QCOMPARE(columnTexts(w->DBGrid1->model(), 0), QStringList {"Шкафы металлические"});
     });
     t.verifyClean();
-    QCOMPARE(titles, (QStringList { "Наименование", "Сокращение" }));
+    QCOMPARE(titles, (QStringList {"Наименование", "Сокращение"}));
     QCOMPARE(stores, t.count("select count(*) from cmn_department.department"));
     QCOMPARE(rowAfterAdd, 1);
     QCOMPARE(addedStore, QStringLiteral("Без подразделения"));
     QCOMPARE(keyOnChange, 0);
-    QCOMPARE(t.messages().texts(), QStringList { "Удалить строку?" });
+    QCOMPARE(t.messages().texts(), QStringList {"Удалить строку?"});
     QCOMPARE(t.count("select count(*) from cmn_inventory_items.nomenclature where s_caption = "
                      "'Крепеж'"),
              0);
@@ -292,7 +292,7 @@ void TestDirCatalogue::itemsListRules()
         QCOMPARE(i.recNo(), 2);
     });
     t.verifyClean();
-    QCOMPARE(titles, (QStringList { "Марка изделия", "Коробки", "Номенклатура" }));
+    QCOMPARE(titles, (QStringList {"Марка изделия", "Коробки", "Номенклатура"}));
     QVERIFY(focus);
     QVERIFY(required);
     QCOMPARE(rowAfterAdd, 4);
@@ -377,7 +377,7 @@ void TestDirCatalogue::operationTypes()
         QVERIFY(o.locate("s_caption", QStringLiteral("Гибка")));
         const int row = o.recNo();
         t.modal().script<TForm9>([&](TForm9 *e) {
-            fieldsOnChange = QStringList { e->Edit1->text(), e->Edit2->text() };
+            fieldsOnChange = QStringList {e->Edit1->text(), e->Edit2->text()};
             e->Edit1->setText(QStringLiteral("Шлифовка"));
             e->Button1->click();
             return e->result();
@@ -386,7 +386,7 @@ void TestDirCatalogue::operationTypes()
         rowAfterChange = o.recNo() - row;
         atRow = o.asString("s_caption");
         t.modal().script<TForm9>([&](TForm9 *e) {
-            fieldsOnAdd = QStringList { e->Edit1->text(), e->Edit2->text() };
+            fieldsOnAdd = QStringList {e->Edit1->text(), e->Edit2->text()};
             e->Edit1->setText(QStringLiteral("Зачистка"));
             e->Button1->click();
             return e->result();
@@ -395,12 +395,12 @@ void TestDirCatalogue::operationTypes()
         rowAfterAdd = o.recNo();
     });
     t.verifyClean();
-    QCOMPARE(titles, (QStringList { "Операции", "Описание" }));
+    QCOMPARE(titles, (QStringList {"Операции", "Описание"}));
     QVERIFY(focus);
-    QCOMPARE(fieldsOnChange, (QStringList { "Гибка", "Гибка на листогибе" }));
+    QCOMPARE(fieldsOnChange, (QStringList {"Гибка", "Гибка на листогибе"}));
     QCOMPARE(rowAfterChange, 0);
     QCOMPARE(atRow, QStringLiteral("Грунтовка"));
-    QCOMPARE(fieldsOnAdd, (QStringList { "", "" }));
+    QCOMPARE(fieldsOnAdd, (QStringList {"", ""}));
     QCOMPARE(rowAfterAdd, 1);
     // An empty description is an empty text, not a missing value.
     QCOMPARE(t.scalar("select coalesce(s_description, 'NULL') from mnf_operation.operation_type "

@@ -40,24 +40,24 @@ struct Target
 };
 
 const Target kTargets[] = {
-    { "фамилия", "N1", "select s_second_name from cmn_contractor.person where s_first_name = '%1'",
-      0, false },
-    { "подразделение", "N19",
-      "select s_caption from cmn_department.department where s_description = '%1'", 0, false },
-    { "примечание подразделения", "N19",
-      "select s_description from cmn_department.department where s_caption = '%1'", 1, true },
-    { "должность", "N8", "select s_caption from hrms_staffpos.staffpos where s_description = '%1'",
-      0, false },
-    { "описание должности", "N8",
-      "select s_description from hrms_staffpos.staffpos where s_caption = '%1'", 1, true },
-    { "группа", "N9",
-      "select s_caption from cmn_inventory_items.nomenclature order by id desc limit 1", 0, false },
-    { "марка", "N3",
-      "select marka from cmn_inventory_items.inventory_items order by id desc limit 1", 0, false },
-    { "операция", "N6",
-      "select s_caption from mnf_operation.operation_type where s_description = '%1'", 0, false },
-    { "описание операции", "N6",
-      "select s_description from mnf_operation.operation_type where s_caption = '%1'", 1, true },
+    {"фамилия", "N1", "select s_second_name from cmn_contractor.person where s_first_name = '%1'",
+     0, false},
+    {"подразделение", "N19",
+     "select s_caption from cmn_department.department where s_description = '%1'", 0, false},
+    {"примечание подразделения", "N19",
+     "select s_description from cmn_department.department where s_caption = '%1'", 1, true},
+    {"должность", "N8", "select s_caption from hrms_staffpos.staffpos where s_description = '%1'",
+     0, false},
+    {"описание должности", "N8",
+     "select s_description from hrms_staffpos.staffpos where s_caption = '%1'", 1, true},
+    {"группа", "N9",
+     "select s_caption from cmn_inventory_items.nomenclature order by id desc limit 1", 0, false},
+    {"марка", "N3",
+     "select marka from cmn_inventory_items.inventory_items order by id desc limit 1", 0, false},
+    {"операция", "N6",
+     "select s_caption from mnf_operation.operation_type where s_description = '%1'", 0, false},
+    {"описание операции", "N6",
+     "select s_description from mnf_operation.operation_type where s_caption = '%1'", 1, true},
 };
 
 const QString kMarker = QStringLiteral("Метка");
@@ -81,7 +81,7 @@ QStringList addThroughEditor(Program &t, const Target &target, const QString &ty
                 e->Edit1->setText(typed);
                 e->Edit2->setText(kMarker);
                 e->Edit3->setText(QStringLiteral("Иванович"));
-                for (ui::LookupBox *b : { e->LCB_staffpos, e->LCB_department, e->LCB_roles })
+                for (ui::LookupBox *b : {e->LCB_staffpos, e->LCB_department, e->LCB_roles})
                     b->setCurrentIndex(0);
                 return press(e);
             });
@@ -195,14 +195,14 @@ void TestDirInputs::filterTexts_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("found");
-    QTest::newRow("apostrophe") << "Д'" << QStringList { "Д'Артаньян" };
-    QTest::newRow("percent") << "100%" << QStringList { "100% готово" };
-    QTest::newRow("digits") << "100" << QStringList { "100 штук", "100% готово" };
+    QTest::newRow("apostrophe") << "Д'" << QStringList {"Д'Артаньян"};
+    QTest::newRow("percent") << "100%" << QStringList {"100% готово"};
+    QTest::newRow("digits") << "100" << QStringList {"100 штук", "100% готово"};
     QTest::newRow("lone percent") << "%" << QStringList {};
-    QTest::newRow("underscore") << "A_" << QStringList { "A_B" };
+    QTest::newRow("underscore") << "A_" << QStringList {"A_B"};
     QTest::newRow("lone underscore") << "_" << QStringList {};
-    QTest::newRow("backslash") << "C:\\" << QStringList { "C:\\dir" };
-    QTest::newRow("double quote") << "\"" << QStringList { "\"Кавычки\"" };
+    QTest::newRow("backslash") << "C:\\" << QStringList {"C:\\dir"};
+    QTest::newRow("double quote") << "\"" << QStringList {"\"Кавычки\""};
 }
 
 void TestDirInputs::filterTexts()

@@ -33,8 +33,8 @@ struct StoreState
 
 StoreState storeState(const TForm31 *e)
 {
-    return { e->CheckBox1->isChecked(), e->type_combo->isEnabled() && e->Label3->isEnabled(),
-             e->type_combo->currentIndex() };
+    return {e->CheckBox1->isChecked(), e->type_combo->isEnabled() && e->Label3->isEnabled(),
+            e->type_combo->currentIndex()};
 }
 
 } // namespace
@@ -67,7 +67,7 @@ void TestDirOrganisation::departmentsList()
     });
     t.verifyClean();
     QCOMPARE(titles,
-             (QStringList { "Наименование", "Примечание", "Род.  подразделение", "Тип склада" }));
+             (QStringList {"Наименование", "Примечание", "Род.  подразделение", "Тип склада"}));
     QCOMPARE(names.size(), t.count("select count(*) from cmn_department.department"));
     QVERIFY(!filterFocused);
     QVERIFY(!dataModule().department.isOpen());
@@ -157,7 +157,7 @@ void TestDirOrganisation::departmentStoredKindShown()
         openAt(QStringLiteral("Склад сырья и материалов"), raw2);
     });
     t.verifyClean();
-    for (const StoreState &s : { raw, raw2 }) {
+    for (const StoreState &s : {raw, raw2}) {
         QVERIFY(s.ticked);
         QVERIFY(s.enabled);
         QCOMPARE(s.kind, 2);
@@ -280,7 +280,7 @@ void TestDirOrganisation::positions()
         rowAfterChange = s.recNo() - row;
     });
     t.verifyClean();
-    QCOMPARE(titles, (QStringList { "Наименование", "Описание", "Подразделение" }));
+    QCOMPARE(titles, (QStringList {"Наименование", "Описание", "Подразделение"}));
     QCOMPARE(addedDep, QStringLiteral("Без подразделения"));
     QCOMPARE(t.scalar("select id_department from hrms_staffpos.staffpos where s_caption = "
                       "'Стажер'"),
@@ -348,13 +348,13 @@ void TestDirOrganisation::roles()
     });
     t.verifyClean();
     QVERIFY(roleOpenWhileShown);
-    QCOMPARE(titles, (QStringList { "Наименование", "Системное имя" }));
-    QCOMPARE(filtered, QStringList { "Учетчик" });
-    QCOMPARE(all, (QStringList { "Архив", "Кладовщик", "Мастер", "Рабочий", "Учетчик" }));
+    QCOMPARE(titles, (QStringList {"Наименование", "Системное имя"}));
+    QCOMPARE(filtered, QStringList {"Учетчик"});
+    QCOMPARE(all, (QStringList {"Архив", "Кладовщик", "Мастер", "Рабочий", "Учетчик"}));
     QCOMPARE(afterDown, 4);
     QCOMPARE(afterUp, 3);
     QVERIFY(t.messages().shown().isEmpty());
-    QCOMPARE(t.modal().shown(), (QStringList { "TForm1", "TForm32" }));
+    QCOMPARE(t.modal().shown(), (QStringList {"TForm1", "TForm32"}));
 }
 
 QTEST_MAIN(TestDirOrganisation)

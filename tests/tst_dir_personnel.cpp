@@ -50,7 +50,7 @@ void fillEditor(TForm2 *e, const QString &surname, const QString &first, const Q
     e->Edit1->setText(surname);
     e->Edit2->setText(first);
     e->Edit3->setText(third);
-    for (ui::LookupBox *b : { e->LCB_staffpos, e->LCB_department, e->LCB_roles })
+    for (ui::LookupBox *b : {e->LCB_staffpos, e->LCB_department, e->LCB_roles})
         b->setCurrentIndex(0);
 }
 
@@ -98,7 +98,7 @@ void TestDirPersonnel::menuOpening()
     QCOMPARE(tag, 0);
     QVERIFY(focus);
     QVERIFY(buttons);
-    QCOMPARE(titles, (QStringList { "ФИО", "Должность", "Подразделение", "Роль" }));
+    QCOMPARE(titles, (QStringList {"ФИО", "Должность", "Подразделение", "Роль"}));
     QVERIFY(!dataModule().workers.isOpen());
 }
 
@@ -138,11 +138,11 @@ void TestDirPersonnel::filterAndKeys()
         typeText(w->Edit1, QStringLiteral("Петр"));
     });
     t.verifyClean();
-    QCOMPARE(ivanov, QStringList { "Иванов Иван Петрович" });
+    QCOMPARE(ivanov, QStringList {"Иванов Иван Петрович"});
     QCOMPARE(sRows,
-             (QStringList { "Семенов Юрий Анатольевич", "Сидоров Алексей Викторович",
-                            "Смирнов Андрей Васильевич", "Соколов Павел Андреевич",
-                            "Соловьев Кирилл Андреевич", "Степанов Григорий Федорович" }));
+             (QStringList {"Семенов Юрий Анатольевич", "Сидоров Алексей Викторович",
+                           "Смирнов Андрей Васильевич", "Соколов Павел Андреевич",
+                           "Соловьев Кирилл Андреевич", "Степанов Григорий Федорович"}));
     QCOMPARE(afterDown, 3);
     QCOMPARE(selectedRow, 2); // the current row shows selected
     QCOMPARE(afterUp, 2);
@@ -159,7 +159,7 @@ void TestDirPersonnel::filterAndKeys()
         kept = names(w);
     });
     QCOMPARE(text, QStringLiteral("Петр"));
-    QCOMPARE(kept, QStringList { "Петров Сергей Николаевич" });
+    QCOMPARE(kept, QStringList {"Петров Сергей Николаевич"});
 }
 
 void TestDirPersonnel::add()
@@ -215,7 +215,7 @@ void TestDirPersonnel::add()
 void TestDirPersonnel::requiredFields_data()
 {
     QTest::addColumn<int>("empty"); // 0-2 the names, 3-5 the lookups
-    const char *fields[] = { "Фамилия", "Имя", "Отчество", "Должность", "Подразделение", "Роль" };
+    const char *fields[] = {"Фамилия", "Имя", "Отчество", "Должность", "Подразделение", "Роль"};
     for (int i = 0; i < 6; ++i)
         QTest::newRow(fields[i]) << i;
 }
@@ -233,8 +233,8 @@ void TestDirPersonnel::requiredFields()
     t.fromMenu<TForm5>("N1", [&](TForm5 *w) {
         t.modal().script<TForm2>([&](TForm2 *e) {
             fillEditor(e, "Юрьев", "Юрий", "Юрьевич");
-            QLineEdit *edits[] = { e->Edit1, e->Edit2, e->Edit3 };
-            ui::LookupBox *boxes[] = { e->LCB_staffpos, e->LCB_department, e->LCB_roles };
+            QLineEdit *edits[] = {e->Edit1, e->Edit2, e->Edit3};
+            ui::LookupBox *boxes[] = {e->LCB_staffpos, e->LCB_department, e->LCB_roles};
             if (empty < 3)
                 edits[empty]->setText(QStringLiteral("   "));
             else
@@ -288,8 +288,8 @@ void TestDirPersonnel::change()
     t.verifyClean();
     QCOMPARE(caption, QStringLiteral("Изменение данных работника"));
     QCOMPARE(editorTag, 2);
-    QCOMPARE((QStringList { e1, e2, e3 }), (QStringList { "Борисов", "Геннадий", "Львович" }));
-    QCOMPARE((QList<int> { staff, dep, role }), (QList<int> { 5, 4, 2 }));
+    QCOMPARE((QStringList {e1, e2, e3}), (QStringList {"Борисов", "Геннадий", "Львович"}));
+    QCOMPARE((QList<int> {staff, dep, role}), (QList<int> {5, 4, 2}));
     QCOMPARE(t.scalar("select s_caption || '|' || s_second_name || '|' || id_role from "
                       "cmn_contractor.person where id = 28"),
              QStringLiteral("Ярцев Геннадий Львович|Ярцев|3"));
@@ -387,12 +387,12 @@ void TestDirPersonnel::mouseWheel()
             box->setFocus();
             start = box->currentIndex();
             const QPointF at(5, 5);
-            QWheelEvent wheelDown(at, e->mapToGlobal(at), {}, { 0, -120 }, Qt::NoButton,
+            QWheelEvent wheelDown(at, e->mapToGlobal(at), {}, {0, -120}, Qt::NoButton,
                                   Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(e, &wheelDown);
             down = box->currentIndex();
-            QWheelEvent wheelUp(at, e->mapToGlobal(at), {}, { 0, 120 }, Qt::NoButton,
-                                Qt::NoModifier, Qt::NoScrollPhase, false);
+            QWheelEvent wheelUp(at, e->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                                Qt::NoScrollPhase, false);
             QApplication::sendEvent(e, &wheelUp);
             QApplication::sendEvent(e, &wheelUp);
             up = box->currentIndex();

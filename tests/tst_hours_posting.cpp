@@ -63,10 +63,10 @@ QString dayColumnsText()
 void addHoursRow(const TestDatabase &db, int worker, int shift, int month, int year,
                  const Days &days)
 {
-    QStringList cols{QStringLiteral("w_id"), QStringLiteral("smena"), QStringLiteral("month"),
-                     QStringLiteral("year")};
-    QStringList vals{QString::number(worker), QString::number(shift), QString::number(month),
-                     QString::number(year)};
+    QStringList cols {QStringLiteral("w_id"), QStringLiteral("smena"), QStringLiteral("month"),
+                      QStringLiteral("year")};
+    QStringList vals {QString::number(worker), QString::number(shift), QString::number(month),
+                      QString::number(year)};
     for (auto it = days.begin(); it != days.end(); ++it) {
         cols << QStringLiteral("d%1").arg(it.key());
         vals << QString::number(it.value());
@@ -114,25 +114,27 @@ QStringList expectedMonth(const TestDatabase &db, int month, int year)
                                         "column_name = 'd%1')")
                              .arg(d));
     }
-    return db.scalar(QStringLiteral("select string_agg(r, E'\\n' order by w_id, smena) from "
-                                    "(select w_id, smena, concat_ws(',', w_id, smena, %1, %2, "
-                                    "%3) r from accounts_dep.smena where w_id is not null and "
-                                    "extract(month from data) = %1 and extract(year from data) "
-                                    "= %2 group by w_id, smena) g")
-                         .arg(month)
-                         .arg(year)
-                         .arg(days.join(QStringLiteral(", "))))
+    return db
+        .scalar(QStringLiteral("select string_agg(r, E'\\n' order by w_id, smena) from "
+                               "(select w_id, smena, concat_ws(',', w_id, smena, %1, %2, "
+                               "%3) r from accounts_dep.smena where w_id is not null and "
+                               "extract(month from data) = %1 and extract(year from data) "
+                               "= %2 group by w_id, smena) g")
+                    .arg(month)
+                    .arg(year)
+                    .arg(days.join(QStringLiteral(", "))))
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QStringList actualMonth(const TestDatabase &db, int month, int year)
 {
-    return db.scalar(QStringLiteral("select string_agg(concat_ws(',', w_id, smena, month, year, "
-                                    "%1), E'\\n' order by w_id, smena) from "
-                                    "accounts_dep.h_tabel where month = %2 and year = %3")
-                         .arg(dayColumnsText())
-                         .arg(month)
-                         .arg(year))
+    return db
+        .scalar(QStringLiteral("select string_agg(concat_ws(',', w_id, smena, month, year, "
+                               "%1), E'\\n' order by w_id, smena) from "
+                               "accounts_dep.h_tabel where month = %2 and year = %3")
+                    .arg(dayColumnsText())
+                    .arg(month)
+                    .arg(year))
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
@@ -187,33 +189,33 @@ private Q_SLOTS:
 void TestHoursPosting::posting_data()
 {
     QTest::addColumn<bool>("afterDeletion");
-    QTest::addColumn<QList<Rec>>("records");        // the shift records in the database
+    QTest::addColumn<QList<Rec>>("records"); // the shift records in the database
     QTest::addColumn<std::optional<Days>>("before"); // the hours row of (7, 1, 3, 2021)
     QTest::addColumn<QDate>("date");
     QTest::addColumn<std::optional<Days>>("after");
 
-    const QList<Rec> others{{8, 1, kDay, 5}, {7, 2, kDay, 6}, {7, 1, kDay.addDays(1), 4}};
+    const QList<Rec> others {{8, 1, kDay, 5}, {7, 2, kDay, 6}, {7, 1, kDay.addDays(1), 4}};
     const std::optional<Days> none;
     QTest::newRow("save: first record of the month")
-        << false << (QList<Rec>{{7, 1, kDay, 8}} + others) << none << kDay
-        << std::optional(Days{{5, 8}});
+        << false << (QList<Rec> {{7, 1, kDay, 8}} + others) << none << kDay
+        << std::optional(Days {{5, 8}});
     QTest::newRow("save: two records summed, the rest of the row kept")
-        << false << QList<Rec>{{7, 1, kDay, 8}, {7, 1, kDay, 3}}
-        << std::optional(Days{{1, 4}, {5, 99}}) << kDay << std::optional(Days{{1, 4}, {5, 11}});
-    QTest::newRow("save: zero hours written") << false << QList<Rec>{{7, 1, kDay, 0}} << none
-                                              << kDay << std::optional(Days{{5, 0}});
-    QTest::newRow("save: day 31") << false << QList<Rec>{{7, 1, QDate(2021, 3, 31), 7}} << none
-                                  << QDate(2021, 3, 31) << std::optional(Days{{31, 7}});
+        << false << QList<Rec> {{7, 1, kDay, 8}, {7, 1, kDay, 3}}
+        << std::optional(Days {{1, 4}, {5, 99}}) << kDay << std::optional(Days {{1, 4}, {5, 11}});
+    QTest::newRow("save: zero hours written")
+        << false << QList<Rec> {{7, 1, kDay, 0}} << none << kDay << std::optional(Days {{5, 0}});
+    QTest::newRow("save: day 31") << false << QList<Rec> {{7, 1, QDate(2021, 3, 31), 7}} << none
+                                  << QDate(2021, 3, 31) << std::optional(Days {{31, 7}});
     QTest::newRow("deletion: remaining hours")
-        << true << (QList<Rec>{{7, 1, kDay, 3}} + others) << std::optional(Days{{1, 4}, {5, 11}})
-        << kDay << std::optional(Days{{1, 4}, {5, 3}});
+        << true << (QList<Rec> {{7, 1, kDay, 3}} + others) << std::optional(Days {{1, 4}, {5, 11}})
+        << kDay << std::optional(Days {{1, 4}, {5, 3}});
     QTest::newRow("deletion: nothing left that day, other days kept")
-        << true << others << std::optional(Days{{1, 4}, {5, 8}}) << kDay
-        << std::optional(Days{{1, 4}, {5, 0}});
+        << true << others << std::optional(Days {{1, 4}, {5, 8}}) << kDay
+        << std::optional(Days {{1, 4}, {5, 0}});
     QTest::newRow("deletion: nothing left in the month, row removed")
-        << true << others << std::optional(Days{{5, 8}}) << kDay << none;
+        << true << others << std::optional(Days {{5, 8}}) << kDay << none;
     QTest::newRow("deletion: no row yet, hours remain")
-        << true << QList<Rec>{{7, 1, kDay, 3}} << none << kDay << std::optional(Days{{5, 3}});
+        << true << QList<Rec> {{7, 1, kDay, 3}} << none << kDay << std::optional(Days {{5, 3}});
     QTest::newRow("deletion: no row, nothing left") << true << others << none << kDay << none;
 }
 
@@ -234,8 +236,9 @@ void TestHoursPosting::posting()
     addHoursRow(db, 7, 2, 3, 2021, {{5, 1}});
     addHoursRow(db, 7, 1, 4, 2021, {{5, 1}});
     addHoursRow(db, 7, 1, 3, 2022, {{5, 1}});
-    const QString neighbours = allHoursRows(db, QStringLiteral("not (w_id=7 and smena=1 and "
-                                                               "month=3 and year=2021)"));
+    const QString neighbours = allHoursRows(db,
+                                            QStringLiteral("not (w_id=7 and smena=1 and "
+                                                           "month=3 and year=2021)"));
 
     db::Connection c;
     c.open(db.connectionString(kSenior, kSenior));
@@ -246,8 +249,9 @@ void TestHoursPosting::posting()
         p.afterSave(7, 1, date);
 
     QCOMPARE(hoursRows(db, 7, 1, 3, 2021), after ? dayValues(*after) : QString());
-    QCOMPARE(allHoursRows(db, QStringLiteral("not (w_id=7 and smena=1 and month=3 and "
-                                             "year=2021)")),
+    QCOMPARE(allHoursRows(db,
+                          QStringLiteral("not (w_id=7 and smena=1 and month=3 and "
+                                         "year=2021)")),
              neighbours);
     QVERIFY(!c.inTransaction());
 }
@@ -313,11 +317,17 @@ void TestHoursPosting::brigadeDivisionTakesTheRowLock()
         "select id from accounts_dep.smena where data = '2026-11-10' and smena = 1 order by id "
         "limit 1"));
     QVERIFY(!id.isEmpty());
-    const int member = db.scalar(QStringLiteral(
-        "select min(id) from cmn_contractor.person where b_employee and s_code::int <> "
-        "(select w_id from accounts_dep.smena where id = %1)").arg(id)).toInt();
+    const int member
+        = db.scalar(
+                QStringLiteral(
+                    "select min(id) from cmn_contractor.person where b_employee and s_code::int <> "
+                    "(select w_id from accounts_dep.smena where id = %1)")
+                    .arg(id))
+              .toInt();
     db.exec(QStringLiteral("insert into accounts_dep.person_temp(id_smena, id_person) values "
-                           "(%1, %2)").arg(id).arg(member));
+                           "(%1, %2)")
+                .arg(id)
+                .arg(member));
 
     db::Connection holder;
     holder.open(db.connectionString());
@@ -353,20 +363,26 @@ void TestHoursPosting::locks_data()
     QTest::addColumn<QString>("held");
     QTest::addColumn<QString>("run");
     QTest::addColumn<bool>("waits");
-    QTest::newRow("row: same key") << "row" << "save 7 1 2021-03-05" << true;
-    QTest::newRow("row: another worker") << "row" << "save 8 1 2021-03-05" << false;
-    QTest::newRow("row: another shift number") << "row" << "save 7 2 2021-03-05" << false;
-    QTest::newRow("row: another month") << "row" << "save 7 1 2021-04-05" << false;
-    QTest::newRow("row: another year") << "row" << "save 7 1 2022-03-05" << false;
-    QTest::newRow("row: deletion of the same key") << "row" << "delete 7 1 2021-03-20" << true;
-    QTest::newRow("posting running: rebuild of its month") << "month shared" << "rebuild 3 2021"
-                                                           << true;
-    QTest::newRow("posting running: rebuild of another month")
-        << "month shared" << "rebuild 4 2021" << false;
-    QTest::newRow("rebuild running: posting in its month")
-        << "month exclusive" << "save 9 3 2021-03-31" << true;
-    QTest::newRow("rebuild running: posting in another month")
-        << "month exclusive" << "save 9 3 2021-02-28" << false;
+    QTest::newRow("row: same key") << "row"
+                                   << "save 7 1 2021-03-05" << true;
+    QTest::newRow("row: another worker") << "row"
+                                         << "save 8 1 2021-03-05" << false;
+    QTest::newRow("row: another shift number") << "row"
+                                               << "save 7 2 2021-03-05" << false;
+    QTest::newRow("row: another month") << "row"
+                                        << "save 7 1 2021-04-05" << false;
+    QTest::newRow("row: another year") << "row"
+                                       << "save 7 1 2022-03-05" << false;
+    QTest::newRow("row: deletion of the same key") << "row"
+                                                   << "delete 7 1 2021-03-20" << true;
+    QTest::newRow("posting running: rebuild of its month") << "month shared"
+                                                           << "rebuild 3 2021" << true;
+    QTest::newRow("posting running: rebuild of another month") << "month shared"
+                                                               << "rebuild 4 2021" << false;
+    QTest::newRow("rebuild running: posting in its month") << "month exclusive"
+                                                           << "save 9 3 2021-03-31" << true;
+    QTest::newRow("rebuild running: posting in another month") << "month exclusive"
+                                                               << "save 9 3 2021-02-28" << false;
 }
 
 void TestHoursPosting::locks()
@@ -394,24 +410,23 @@ void TestHoursPosting::locks()
     lock.execute();
 
     const QStringList words = run.split(QLatin1Char(' '));
-    std::future<QString> done = postAsync(db.connectionString(kSenior, kSenior),
-                                          [words](HoursPosting &p) {
-        if (words[0] == QLatin1String("rebuild")) {
-            p.rebuildMonth(words[1].toInt(), words[2].toInt());
-            return;
-        }
-        const QDate date = QDate::fromString(words[3], Qt::ISODate);
-        if (words[0] == QLatin1String("save"))
-            p.afterSave(words[1].toInt(), words[2].toInt(), date);
-        else
-            p.afterDeletion(words[1].toInt(), words[2].toInt(), date);
-    });
+    std::future<QString> done
+        = postAsync(db.connectionString(kSenior, kSenior), [words](HoursPosting &p) {
+              if (words[0] == QLatin1String("rebuild")) {
+                  p.rebuildMonth(words[1].toInt(), words[2].toInt());
+                  return;
+              }
+              const QDate date = QDate::fromString(words[3], Qt::ISODate);
+              if (words[0] == QLatin1String("save"))
+                  p.afterSave(words[1].toInt(), words[2].toInt(), date);
+              else
+                  p.afterDeletion(words[1].toInt(), words[2].toInt(), date);
+          });
     if (waits) {
         QTRY_COMPARE_WITH_TIMEOUT(ungrantedAdvisoryLocks(db), QStringLiteral("1"), 20000);
         QVERIFY(done.wait_for(std::chrono::milliseconds(300)) == std::future_status::timeout);
     } else {
-        const bool finished = done.wait_for(std::chrono::seconds(20))
-                              == std::future_status::ready;
+        const bool finished = done.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
         holder.rollback();
         QVERIFY2(finished, "the posting waited for a lock of another key");
     }
@@ -514,9 +529,10 @@ void TestHoursPosting::rebuildAllOrNothing()
             db.exec(QStringLiteral("select pg_terminate_backend(%1)").arg(backend));
     };
     QVERIFY_THROWS_EXCEPTION(std::exception, p.rebuildMonth(11, 2026, progress));
-    QCOMPARE(lastDay, fault == QLatin1String("refuse") ? 30
-                      : fault == QLatin1String("stop") ? 15
-                                                       : 10);
+    QCOMPARE(lastDay,
+             fault == QLatin1String("refuse")     ? 30
+                 : fault == QLatin1String("stop") ? 15
+                                                  : 10);
     QVERIFY(!c.inTransaction());
     QCOMPARE(allHoursRows(db), before);
 

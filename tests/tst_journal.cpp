@@ -42,34 +42,33 @@ struct Record
 // Adds a shift record of the demo plant's n-th worker and first operation; returns its id.
 int addRecord(TestDatabase &db, const Record &r)
 {
-    const QString w = db.scalar(QStringLiteral(
-        "select s_code from cmn_contractor.person where b_employee order by id offset %1 limit 1")
+    const QString w = db.scalar(QStringLiteral("select s_code from cmn_contractor.person where "
+                                               "b_employee order by id offset %1 limit 1")
                                     .arg(r.person));
     const QString o = db.scalar(QStringLiteral("select min(id) from mnf_operation.operation"));
     const QString i = db.scalar(
-        QStringLiteral("select id_inventory_items from mnf_operation.operation where id = %1").arg(o));
-    return db.scalar(QStringLiteral("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, "
-                                    "cena, kol_vo, brak, time, prize, ok, vvod) values "
-                                    "('%1', %2, %3, %4, %5, %6, %7, %8, 8, 0, %9, now()) "
-                                    "returning id")
-                         .arg(r.date.toString(Qt::ISODate))
-                         .arg(r.shift)
-                         .arg(w, i, o)
-                         .arg(r.cena)
-                         .arg(r.kolVo)
-                         .arg(r.brak)
-                         .arg(r.ok.isEmpty() ? QStringLiteral("null")
-                                             : QLatin1Char('\'') + r.ok + QLatin1Char('\'')))
+        QStringLiteral("select id_inventory_items from mnf_operation.operation where id = %1")
+            .arg(o));
+    return db
+        .scalar(QStringLiteral("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, "
+                               "cena, kol_vo, brak, time, prize, ok, vvod) values "
+                               "('%1', %2, %3, %4, %5, %6, %7, %8, 8, 0, %9, now()) "
+                               "returning id")
+                    .arg(r.date.toString(Qt::ISODate))
+                    .arg(r.shift)
+                    .arg(w, i, o)
+                    .arg(r.cena)
+                    .arg(r.kolVo)
+                    .arg(r.brak)
+                    .arg(r.ok.isEmpty() ? QStringLiteral("null")
+                                        : QLatin1Char('\'') + r.ok + QLatin1Char('\'')))
         .toInt();
 }
 
 struct Logged
 {
     ProgramFixture p;
-    explicit Logged(const QDate &today)
-    {
-        p.seams.setNow(QDateTime(today, QTime(9, 0)));
-    }
+    explicit Logged(const QDate &today) { p.seams.setNow(QDateTime(today, QTime(9, 0))); }
     void in(const QString &login = QStringLiteral("senior"))
     {
         QVERIFY(p.start());
@@ -115,9 +114,9 @@ void TestJournal::gridColumns()
 {
     const auto cols = TForm1::gridColumns();
     QCOMPARE(cols.size(), 13);
-    const QStringList titles{"Фамилия И.О.", "Марка изделия", "Операция", "Вид", "Цвет", "Часы",
-                             "Кол-во", "Брак", "Итого (р.)", "Премия (%)", "OK", "Заведен",
-                             "№ ЗВП"};
+    const QStringList titles {
+        "Фамилия И.О.", "Марка изделия", "Операция",   "Вид", "Цвет",    "Часы", "Кол-во",
+        "Брак",         "Итого (р.)",    "Премия (%)", "OK",  "Заведен", "№ ЗВП"};
     for (int i = 0; i < 13; ++i) {
         QCOMPARE(cols[i].title, titles[i]);
         QCOMPARE(cols[i].visible, i != 9);
@@ -207,7 +206,7 @@ void TestJournal::titleClickSorts()
 {
     Logged l(kWednesday);
     addRecord(l.p.db, {1, kWednesday, "no", 10, 0, 2, 0}); // 20
-    addRecord(l.p.db, {1, kWednesday, "no", 5, 1, 3, 1});  // 12
+    addRecord(l.p.db, {1, kWednesday, "no", 5, 1, 3, 1}); // 12
     addRecord(l.p.db, {1, kWednesday, "ok", 30, 0, 1, 2}); // 30
     l.in();
     TForm1 *j = l.j();
@@ -215,10 +214,10 @@ void TestJournal::titleClickSorts()
     QVERIFY(ds.sort().isEmpty());
     j->DBGrid2TitleClick(8);
     QCOMPARE(ds.sort(), QStringLiteral("summa DESC, marka, fio, id ASC"));
-    QCOMPARE(columnTexts(j, 8), (QStringList{"30", "20", "12"}));
+    QCOMPARE(columnTexts(j, 8), (QStringList {"30", "20", "12"}));
     j->DBGrid2TitleClick(8);
     QCOMPARE(ds.sort(), QStringLiteral("summa, marka, fio, id ASC"));
-    QCOMPARE(columnTexts(j, 8), (QStringList{"12", "20", "30"}));
+    QCOMPARE(columnTexts(j, 8), (QStringList {"12", "20", "30"}));
     for (int inert : {4, 5, 7, 9}) {
         j->DBGrid2TitleClick(inert);
         QCOMPARE(ds.sort(), QStringLiteral("summa, marka, fio, id ASC"));
@@ -228,10 +227,11 @@ void TestJournal::titleClickSorts()
         j->DBGrid2TitleClick(column);
         j->DBGrid2TitleClick(column);
     }
-    QVERIFY2(l.p.seams.messages.shown().isEmpty(), qPrintable(l.p.seams.messages.texts().join('\n')));
+    QVERIFY2(l.p.seams.messages.shown().isEmpty(),
+             qPrintable(l.p.seams.messages.texts().join('\n')));
     j->DBGrid2TitleClick(10);
     QCOMPARE(ds.sort(), QStringLiteral("ok DESC, marka, fio, id ASC"));
-    QCOMPARE(columnTexts(j, 10), (QStringList{"ok", "no", "no"}));
+    QCOMPARE(columnTexts(j, 10), (QStringList {"ok", "no", "no"}));
 }
 
 void TestJournal::titleClickOnClosedShift()
@@ -294,14 +294,30 @@ void TestJournal::menuOpenings_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("dataset");
-    QTest::newRow("Персонал") << "N1" << "TForm5" << "workers";
-    QTest::newRow("Подразделения") << "N19" << "TForm30" << "department";
-    QTest::newRow("Должности") << "N8" << "TForm26" << "staffpos";
-    QTest::newRow("Роли") << "N21" << "TForm32" << "role";
-    QTest::newRow("Номенклатура") << "N9" << "TForm28" << "nomenclature";
-    QTest::newRow("ТМЦ") << "N3" << "TForm3" << "inventory_items";
-    QTest::newRow("Операции") << "N6" << "TForm8" << "operation_type";
-    QTest::newRow("Техпроцессы") << "N5" << "TForm4" << "proc_tech";
+    QTest::newRow("Персонал") << "N1"
+                              << "TForm5"
+                              << "workers";
+    QTest::newRow("Подразделения") << "N19"
+                                   << "TForm30"
+                                   << "department";
+    QTest::newRow("Должности") << "N8"
+                               << "TForm26"
+                               << "staffpos";
+    QTest::newRow("Роли") << "N21"
+                          << "TForm32"
+                          << "role";
+    QTest::newRow("Номенклатура") << "N9"
+                                  << "TForm28"
+                                  << "nomenclature";
+    QTest::newRow("ТМЦ") << "N3"
+                         << "TForm3"
+                         << "inventory_items";
+    QTest::newRow("Операции") << "N6"
+                              << "TForm8"
+                              << "operation_type";
+    QTest::newRow("Техпроцессы") << "N5"
+                                 << "TForm4"
+                                 << "proc_tech";
 }
 
 void TestJournal::menuOpenings()
@@ -332,7 +348,8 @@ void TestJournal::menuOpenings()
     QAction *a = j->findChild<QAction *>(action);
     QVERIFY(a && a->isEnabled());
     a->trigger();
-    QVERIFY2(l.p.seams.messages.shown().isEmpty(), qPrintable(l.p.seams.messages.texts().join('\n')));
+    QVERIFY2(l.p.seams.messages.shown().isEmpty(),
+             qPrintable(l.p.seams.messages.texts().join('\n')));
     QVERIFY(l.p.seams.modal.shown().contains(window));
     QVERIFY(openWhileShown);
     QCOMPARE(tag, 0);

@@ -33,7 +33,7 @@ void ensureLogin(TestDatabase &db, const QString &login, const QString &password
     const QString name = quoted(login, QLatin1Char('"'));
     const bool exists = db.scalar(QStringLiteral("select count(*) from pg_roles where rolname = %1")
                                       .arg(quoted(login, QLatin1Char('\''))))
-                        != QLatin1String("0");
+        != QLatin1String("0");
     if (exists)
         return;
     db.exec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD %2")
@@ -74,7 +74,7 @@ void TestLogin::accessCodeLogsInAsStoredAccount()
     QCOMPARE(j->windowTitle(),
              QStringLiteral("Табель (Сервер: %1, БД: %2, пользователь: wvk)")
                  .arg(p.serverArgument(), p.db.name()));
-    QCOMPARE(p.seams.modal.shown(), QStringList{QStringLiteral("TForm1")});
+    QCOMPARE(p.seams.modal.shown(), QStringList {QStringLiteral("TForm1")});
     QVERIFY(p.loginWindow()->isHidden());
     QCOMPARE(j->currentShift, 1);
     QVERIFY2(p.seams.messages.shown().isEmpty(), qPrintable(p.seams.messages.texts().join('\n')));
@@ -84,22 +84,26 @@ void TestLogin::accessModes_data()
 {
     QTest::addColumn<QString>("login");
     QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("edit");     // Добавить, Изменить, Удалить
-    QTest::addColumn<bool>("accept");   // Принять
-    QTest::addColumn<bool>("menus");    // Справочники, Табель по времени
-    QTest::addColumn<bool>("reports");  // Отчеты
-    QTest::addColumn<bool>("browse");   // shifts, Выходной, Обновить, grid, date
+    QTest::addColumn<bool>("edit"); // Добавить, Изменить, Удалить
+    QTest::addColumn<bool>("accept"); // Принять
+    QTest::addColumn<bool>("menus"); // Справочники, Табель по времени
+    QTest::addColumn<bool>("reports"); // Отчеты
+    QTest::addColumn<bool>("browse"); // shifts, Выходной, Обновить, grid, date
     QTest::addColumn<bool>("titled");
 
     const int acc = int(AccessMode::Acceptance), full = int(AccessMode::Full),
               entry = int(AccessMode::Entry), view = int(AccessMode::ViewOnly);
-    QTest::newRow("approverone") << "approverone" << acc << false << true << false << false << true << true;
+    QTest::newRow("approverone") << "approverone" << acc << false << true << false << false << true
+                                 << true;
     QTest::newRow("checker") << "checker" << acc << false << true << false << false << true << true;
-    QTest::newRow("signatory") << "signatory" << acc << false << true << false << false << true << true;
+    QTest::newRow("signatory") << "signatory" << acc << false << true << false << false << true
+                               << true;
     QTest::newRow("senior") << "senior" << full << true << true << true << true << true << true;
     QTest::newRow("clerk") << "clerk" << entry << true << false << true << true << true << true;
-    QTest::newRow("plonta trimmed") << "  plonta  " << view << false << false << false << true << false << false;
-    QTest::newRow("Plonta is another login") << "Plonta" << entry << true << false << true << true << true << true;
+    QTest::newRow("plonta trimmed")
+        << "  plonta  " << view << false << false << false << true << false << false;
+    QTest::newRow("Plonta is another login")
+        << "Plonta" << entry << true << false << true << true << true << true;
 }
 
 void TestLogin::accessModes()
@@ -136,7 +140,7 @@ void TestLogin::accessModes()
     }
     QCOMPARE(j->menuTimesheetAction->isEnabled(), menus);
     QCOMPARE(j->menuReportsAction->isEnabled(), reports);
-    for (QWidget *w : std::initializer_list<QWidget *>{j->RadioButton1, j->RadioButton4, j->CBox1,
+    for (QWidget *w : std::initializer_list<QWidget *> {j->RadioButton1, j->RadioButton4, j->CBox1,
                                                         j->Button8, j->DBGrid2, j->DateT})
         QCOMPARE(w->isEnabled(), browse);
     // The hidden buttons stay hidden whatever the mode.
@@ -152,10 +156,14 @@ void TestLogin::failedLogin_data()
 {
     QTest::addColumn<QString>("login");
     QTest::addColumn<QString>("password");
-    QTest::newRow("wrong password") << "senior" << "не тот";
-    QTest::newRow("unknown login") << "никто" << "x";
-    QTest::newRow("password adding an option") << "senior" << "x;UID=wvk;PWD=wuvbzad";
-    QTest::newRow("braces in password") << "senior" << "{senior}";
+    QTest::newRow("wrong password") << "senior"
+                                    << "не тот";
+    QTest::newRow("unknown login") << "никто"
+                                   << "x";
+    QTest::newRow("password adding an option") << "senior"
+                                               << "x;UID=wvk;PWD=wuvbzad";
+    QTest::newRow("braces in password") << "senior"
+                                        << "{senior}";
 }
 
 void TestLogin::failedLogin()
@@ -166,7 +174,7 @@ void TestLogin::failedLogin()
     QVERIFY(p.start());
     p.login(login, password);
     QCOMPARE(p.seams.messages.errors(),
-             QStringList{kNoConnection.arg(p.serverArgument(), p.db.name())});
+             QStringList {kNoConnection.arg(p.serverArgument(), p.db.name())});
     QCOMPARE(p.seams.end.count(), 1);
     QVERIFY(!p.seams.modal.shown().contains(QStringLiteral("TForm1")));
 }

@@ -63,8 +63,8 @@ void TestUiDataGrid::initTestCase()
 void TestUiDataGrid::init()
 {
     m_ds = std::make_unique<db::Dataset>(m_connection.get());
-    m_ds->setSql(QStringList{QStringLiteral("select id, fio, summa, ok from journal"),
-                             QStringLiteral("order by id")});
+    m_ds->setSql(QStringList {QStringLiteral("select id, fio, summa, ok from journal"),
+                              QStringLiteral("order by id")});
     m_ds->open();
     m_grid = std::make_unique<ui::DataGrid>();
     m_grid->resize(600, 300);
@@ -152,8 +152,8 @@ void TestUiDataGrid::selectionOrder()
 
 void TestUiDataGrid::selectionSurvivesSortNotReopen()
 {
-    click(4);                          // Борисов
-    click(1, Qt::ControlModifier);     // Петров
+    click(4); // Борисов
+    click(1, Qt::ControlModifier); // Петров
     const Bookmarks picked = m_grid->selectedBookmarks();
     QCOMPARE(picked.size(), 2);
 
@@ -166,7 +166,7 @@ void TestUiDataGrid::selectionSurvivesSortNotReopen()
     // A filter that hides one of them drops it from the selection.
     m_ds->setFilter(QStringLiteral("ok='ok'"));
     m_ds->setFiltered(true);
-    QCOMPARE(m_grid->selectedBookmarks(), Bookmarks{picked.first()});
+    QCOMPARE(m_grid->selectedBookmarks(), Bookmarks {picked.first()});
 
     m_ds->setFiltered(false);
     m_ds->close();
@@ -189,8 +189,9 @@ void TestUiDataGrid::cursorMovesKeepSelection()
         m_ds->gotoBookmark(b);
         names << m_ds->asString(QStringLiteral("fio"));
     }
-    QCOMPARE(names, QStringList({QStringLiteral("Иванов И.И."), QStringLiteral("Сидоров С.С."),
-                                 QStringLiteral("Борисов Б.Б.")}));
+    QCOMPARE(names,
+             QStringList({QStringLiteral("Иванов И.И."), QStringLiteral("Сидоров С.С."),
+                          QStringLiteral("Борисов Б.Б.")}));
     m_ds->first();
     m_ds->next();
     QCOMPARE(m_grid->currentIndex().row(), 1);
@@ -301,7 +302,7 @@ void TestUiDataGrid::stylerColoursOkColumn()
         const QString ok = m_ds->valueAt(row, m_ds->fieldIndex(field)).toString();
         font.setBold(true);
         colour = ok == QStringLiteral("ok") || ok == QStringLiteral("да") ? QColor(0, 128, 0)
-                                                                         : QColor(255, 0, 0);
+                                                                          : QColor(255, 0, 0);
     });
     // Platforms grey the selection of an inactive window; the grid must not.
     QPalette palette = m_grid->palette();

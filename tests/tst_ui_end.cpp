@@ -16,8 +16,7 @@ public:
     int shown = 0;
     bool eventFilter(QObject *o, QEvent *e) override
     {
-        if (e->type() == QEvent::Show && o->isWidgetType()
-            && static_cast<QWidget *>(o)->isWindow())
+        if (e->type() == QEvent::Show && o->isWidgetType() && static_cast<QWidget *>(o)->isWindow())
             ++shown;
         return false;
     }

@@ -89,20 +89,34 @@ void TestUiSeams::parseBuildStamp_data()
     QTest::addColumn<int>("stampDate");
     QTest::addColumn<int>("stampTime");
 
-    QTest::newRow("two-digit day") << "Sep 27 2022" << "13:37:04" << 20220927 << 49024;
-    QTest::newRow("blank-padded day") << "Sep  7 2022" << "13:37:04" << 20220907 << 49024;
-    QTest::newRow("no date from the compiler") << "??? ?? ????" << "13:37:04" << 19000101 << 49024;
-    QTest::newRow("midnight of new year") << "Jan  1 2024" << "00:00:00" << 20240101 << 0;
-    QTest::newRow("last second of a year") << "Dec 31 1999" << "23:59:59" << 19991231 << 86399;
-    QTest::newRow("every month: Feb") << "Feb 28 2023" << "01:00:00" << 20230228 << 3600;
-    QTest::newRow("every month: Mar") << "Mar 10 2023" << "00:01:00" << 20230310 << 60;
-    QTest::newRow("every month: Apr") << "Apr 30 2023" << "00:00:01" << 20230430 << 1;
-    QTest::newRow("every month: May") << "May  5 2023" << "12:00:00" << 20230505 << 43200;
-    QTest::newRow("every month: Jun") << "Jun 15 2023" << "10:10:10" << 20230615 << 36610;
-    QTest::newRow("every month: Jul") << "Jul 20 2023" << "08:30:00" << 20230720 << 30600;
-    QTest::newRow("every month: Aug") << "Aug  9 2023" << "09:05:07" << 20230809 << 32707;
-    QTest::newRow("every month: Oct") << "Oct 10 2023" << "22:00:00" << 20231010 << 79200;
-    QTest::newRow("every month: Nov") << "Nov 11 2023" << "11:11:11" << 20231111 << 40271;
+    QTest::newRow("two-digit day") << "Sep 27 2022"
+                                   << "13:37:04" << 20220927 << 49024;
+    QTest::newRow("blank-padded day") << "Sep  7 2022"
+                                      << "13:37:04" << 20220907 << 49024;
+    QTest::newRow("no date from the compiler") << "??? ?? ????"
+                                               << "13:37:04" << 19000101 << 49024;
+    QTest::newRow("midnight of new year") << "Jan  1 2024"
+                                          << "00:00:00" << 20240101 << 0;
+    QTest::newRow("last second of a year") << "Dec 31 1999"
+                                           << "23:59:59" << 19991231 << 86399;
+    QTest::newRow("every month: Feb") << "Feb 28 2023"
+                                      << "01:00:00" << 20230228 << 3600;
+    QTest::newRow("every month: Mar") << "Mar 10 2023"
+                                      << "00:01:00" << 20230310 << 60;
+    QTest::newRow("every month: Apr") << "Apr 30 2023"
+                                      << "00:00:01" << 20230430 << 1;
+    QTest::newRow("every month: May") << "May  5 2023"
+                                      << "12:00:00" << 20230505 << 43200;
+    QTest::newRow("every month: Jun") << "Jun 15 2023"
+                                      << "10:10:10" << 20230615 << 36610;
+    QTest::newRow("every month: Jul") << "Jul 20 2023"
+                                      << "08:30:00" << 20230720 << 30600;
+    QTest::newRow("every month: Aug") << "Aug  9 2023"
+                                      << "09:05:07" << 20230809 << 32707;
+    QTest::newRow("every month: Oct") << "Oct 10 2023"
+                                      << "22:00:00" << 20231010 << 79200;
+    QTest::newRow("every month: Nov") << "Nov 11 2023"
+                                      << "11:11:11" << 20231111 << 40271;
 }
 
 void TestUiSeams::parseBuildStamp()
@@ -196,7 +210,7 @@ void TestUiSeams::guardedPassesResultThrough()
     } catch (...) {
         ui::showCurrentException(nullptr);
     }
-    QCOMPARE(seams.messages.errors(), QStringList{QStringLiteral("соединение потеряно")});
+    QCOMPARE(seams.messages.errors(), QStringList {QStringLiteral("соединение потеряно")});
 }
 
 void TestUiSeams::connectGuardedWidgetAndObject()
@@ -213,7 +227,7 @@ void TestUiSeams::connectGuardedWidgetAndObject()
     });
     button.click();
     QCOMPARE(clicks, 1);
-    QCOMPARE(seams.messages.errors(), QStringList{QStringLiteral("неверная дата")});
+    QCOMPARE(seams.messages.errors(), QStringList {QStringLiteral("неверная дата")});
 
     // A plain object with a member function as the handler.
     Worker worker;

@@ -138,11 +138,16 @@ void TestUiStyles::knownNamesAnyCase_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("name");
-    QTest::newRow("exact") << "Onyx Blue" << "Onyx Blue";
-    QTest::newRow("lower case") << "onyx blue" << "Onyx Blue";
-    QTest::newRow("upper case") << "WINDOWS" << "Windows";
-    QTest::newRow("mixed") << "nIGHT sHIFT" << "Night Shift";
-    QTest::newRow("light one") << "birch" << "Birch";
+    QTest::newRow("exact") << "Onyx Blue"
+                           << "Onyx Blue";
+    QTest::newRow("lower case") << "onyx blue"
+                                << "Onyx Blue";
+    QTest::newRow("upper case") << "WINDOWS"
+                                << "Windows";
+    QTest::newRow("mixed") << "nIGHT sHIFT"
+                           << "Night Shift";
+    QTest::newRow("light one") << "birch"
+                               << "Birch";
 }
 
 void TestUiStyles::knownNamesAnyCase()
@@ -160,8 +165,8 @@ void TestUiStyles::unknownNameKeepsStyle()
     testing::SeamsFixture seams;
     QVERIFY(ui::applyStyle(QStringLiteral("Onyx Blue")));
     const QColor window = QApplication::palette().color(QPalette::Window);
-    const QString styleClass =
-        QString::fromLatin1(QApplication::style()->metaObject()->className());
+    const QString styleClass
+        = QString::fromLatin1(QApplication::style()->metaObject()->className());
 
     QVERIFY(!ui::applyStyle(QStringLiteral("Aqua Marine")));
     QCOMPARE(seams.messages.shown().size(), 1);

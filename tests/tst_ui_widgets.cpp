@@ -55,10 +55,10 @@ private:
 void TestUiWidgets::initTestCase()
 {
     m_db = std::make_unique<testing::TestDatabase>();
-    m_db->exec(QStringLiteral(
-        "create table worker (id bigint primary key, fio text, rate numeric(8,2));"
-        "insert into worker values (7, 'Иванов И.И.', 12.5), (12, 'Петров П.П.', 9),"
-        " (30, 'Сидорова А.В.', 10.25)"));
+    m_db->exec(
+        QStringLiteral("create table worker (id bigint primary key, fio text, rate numeric(8,2));"
+                       "insert into worker values (7, 'Иванов И.И.', 12.5), (12, 'Петров П.П.', 9),"
+                       " (30, 'Сидорова А.В.', 10.25)"));
     m_connection = std::make_unique<db::Connection>();
     m_connection->open(m_db->connectionString());
 }
@@ -74,12 +74,18 @@ void TestUiWidgets::keyFilters_data()
     QTest::addColumn<bool>("integer");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
-    QTest::newRow("decimal: digits and both separators") << false << "12,5.75" << "12,5.75";
-    QTest::newRow("decimal: letters, signs, blanks") << false << "1a2 -3+e4" << "1234";
-    QTest::newRow("decimal: Cyrillic") << false << "3б,ю5" << "3,5";
-    QTest::newRow("decimal: the Russian layout's period key") << false << "7ю5" << "75";
-    QTest::newRow("integer: separators refused") << true << "12,5.7" << "1257";
-    QTest::newRow("integer: signs refused") << true << "-4+2" << "42";
+    QTest::newRow("decimal: digits and both separators") << false << "12,5.75"
+                                                         << "12,5.75";
+    QTest::newRow("decimal: letters, signs, blanks") << false << "1a2 -3+e4"
+                                                     << "1234";
+    QTest::newRow("decimal: Cyrillic") << false << "3б,ю5"
+                                       << "3,5";
+    QTest::newRow("decimal: the Russian layout's period key") << false << "7ю5"
+                                                              << "75";
+    QTest::newRow("integer: separators refused") << true << "12,5.7"
+                                                 << "1257";
+    QTest::newRow("integer: signs refused") << true << "-4+2"
+                                            << "42";
 }
 
 void TestUiWidgets::keyFilters()

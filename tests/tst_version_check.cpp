@@ -16,8 +16,8 @@ namespace {
 
 const int kDate = 20220927;
 const int kTime = 13 * 3600 + 37 * 60 + 4;
-const QString kTooOld = QStringLiteral(
-    "Версия программы не соответсвует БД! Запустите программу через 5 мин.");
+const QString kTooOld
+    = QStringLiteral("Версия программы не соответсвует БД! Запустите программу через 5 мин.");
 
 } // namespace
 
@@ -67,7 +67,7 @@ void TestVersionCheck::atLogin()
     QCOMPARE(p.journal()->buildTime, kTime);
     TForm23 *login = p.loginWindow();
     if (ends) {
-        QCOMPARE(p.seams.messages.errors(), QStringList{kTooOld});
+        QCOMPARE(p.seams.messages.errors(), QStringList {kTooOld});
         QCOMPARE(p.seams.end.count(), 1);
         // The login's timer ends the program even if nobody closes the message.
         QVERIFY(login->Timer1.isActive());
@@ -110,7 +110,7 @@ void TestVersionCheck::newerBuildWhileRunningEndsAtNextTick()
     QCOMPARE(p.seams.end.count(), 1); // only the journal's closing by the login script
     p.db.exec(QStringLiteral("update ver set t = t + 1"));
     p.journal()->Timer1Timer();
-    QCOMPARE(p.seams.messages.errors(), QStringList{kTooOld});
+    QCOMPARE(p.seams.messages.errors(), QStringList {kTooOld});
     QCOMPARE(p.seams.end.count(), 2);
     QVERIFY(p.loginWindow()->Timer1.isActive());
 }

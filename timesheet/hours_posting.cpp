@@ -32,8 +32,8 @@ void setRowKey(db::Params &p, int worker, int shift, int month, int year)
     p.setInteger(QStringLiteral("year"), year);
 }
 
-const QString kRowCondition = QStringLiteral(
-    " where w_id=:w_id and smena=:smena and month=:month and year=:year");
+const QString kRowCondition
+    = QStringLiteral(" where w_id=:w_id and smena=:smena and month=:month and year=:year");
 
 void lockMonth(db::Connection &c, int month, int year, bool exclusive)
 {
@@ -60,16 +60,22 @@ QString arrayText(const QList<int> &values)
 
 } // namespace
 
-HoursPosting::HoursPosting() : m_connection(dataModule().ADO_DB) {}
+HoursPosting::HoursPosting()
+    : m_connection(dataModule().ADO_DB)
+{
+}
 
-HoursPosting::HoursPosting(db::Connection &connection) : m_connection(connection) {}
+HoursPosting::HoursPosting(db::Connection &connection)
+    : m_connection(connection)
+{
+}
 
 qint64 HoursPosting::rowLockKey(int worker, int shift, int month, int year)
 {
     // The worker in the high half; month, year and shift number in the low half, so no two
     // rows of shift numbers 0 to 15 share a key.
-    const quint64 low = (quint64(quint32(year)) * 12 + quint32(month - 1)) * 16
-                        + quint32(shift & 15);
+    const quint64 low
+        = (quint64(quint32(year)) * 12 + quint32(month - 1)) * 16 + quint32(shift & 15);
     return qint64((quint64(quint32(worker)) << 32) | (low & 0xffffffffu));
 }
 
@@ -230,7 +236,8 @@ void HoursPosting::rebuildMonth(int month, int year, const Progress &progress)
                 arrays << QStringLiteral(", cast(:%1 as integer[])").arg(col);
             }
             cmd.setText(QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, "
-                                       "year") + columns.join(QString())
+                                       "year")
+                        + columns.join(QString())
                         + QStringLiteral(") select u.s, u.w, :month, :year")
                         + values.join(QString())
                         + QStringLiteral(" from unnest(cast(:s as integer[]), cast(:w as "

@@ -15,10 +15,9 @@ TForm19::TForm19(QWidget *parent)
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->addItems({QStringLiteral("Январь"), QStringLiteral("Февраль"),
                          QStringLiteral("Март"), QStringLiteral("Апрель"), QStringLiteral("Май"),
-                         QStringLiteral("Июнь"), QStringLiteral("Июль"),
-                         QStringLiteral("Август"), QStringLiteral("Сентябрь"),
-                         QStringLiteral("Октябрь"), QStringLiteral("Ноябрь"),
-                         QStringLiteral("Декабрь")});
+                         QStringLiteral("Июнь"), QStringLiteral("Июль"), QStringLiteral("Август"),
+                         QStringLiteral("Сентябрь"), QStringLiteral("Октябрь"),
+                         QStringLiteral("Ноябрь"), QStringLiteral("Декабрь")});
     ComboBox2 = new QComboBox;
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     for (int y = 2007; y <= 2025; ++y)

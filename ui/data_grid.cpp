@@ -15,7 +15,11 @@ namespace {
 class GridDelegate : public QStyledItemDelegate
 {
 public:
-    explicit GridDelegate(DataGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+    explicit GridDelegate(DataGrid *grid)
+        : QStyledItemDelegate(grid)
+        , m_grid(grid)
+    {
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
@@ -51,7 +55,9 @@ private:
 
 } // namespace
 
-DataGrid::DataGrid(QWidget *parent) : QTableView(parent), m_model(new db::DatasetModel(this))
+DataGrid::DataGrid(QWidget *parent)
+    : QTableView(parent)
+    , m_model(new db::DatasetModel(this))
 {
     setModel(m_model);
     setItemDelegate(new GridDelegate(this));
@@ -84,8 +90,8 @@ void DataGrid::setDataset(db::Dataset *ds)
     m_selectionOrder.clear();
     m_model->setDataset(ds);
     if (ds)
-        m_datasetLink = connect(ds, &db::Dataset::currentChanged, this,
-                                &DataGrid::followDatasetRow);
+        m_datasetLink
+            = connect(ds, &db::Dataset::currentChanged, this, &DataGrid::followDatasetRow);
 }
 
 void DataGrid::setColumns(const QList<db::DatasetModel::Column> &columns)
@@ -164,8 +170,7 @@ void DataGrid::onModelReset()
     followDatasetRow();
 }
 
-void DataGrid::onSelectionChanged(const QItemSelection &selected,
-                                  const QItemSelection &deselected)
+void DataGrid::onSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
 {
     if (m_restoring)
         return;
@@ -191,8 +196,7 @@ void DataGrid::onSelectionChanged(const QItemSelection &selected,
 void DataGrid::onViewCurrentChanged(const QModelIndex &current)
 {
     db::Dataset *ds = dataset();
-    if (m_syncing || !current.isValid() || !ds || !ds->isOpen()
-        || ds->recNo() == current.row() + 1)
+    if (m_syncing || !current.isValid() || !ds || !ds->isOpen() || ds->recNo() == current.row() + 1)
         return;
     m_syncing = true;
     guarded(this, [&] { ds->setRecNo(current.row() + 1); });

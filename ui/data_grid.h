@@ -17,7 +17,7 @@ public:
     explicit DataGrid(QWidget *parent = nullptr);
 
     db::DatasetModel *gridModel() const { return m_model; }
-    void setDataset(db::Dataset *ds);   // connects the grid to a dataset (a data source switch)
+    void setDataset(db::Dataset *ds); // connects the grid to a dataset (a data source switch)
     db::Dataset *dataset() const { return m_model->dataset(); }
     void setColumns(const QList<db::DatasetModel::Column> &columns);
 
@@ -29,13 +29,13 @@ public:
     // Cell painting hook: called for every cell with the column's field name and the row's
     // visible position; it may change the font and text colour of the cell. The background
     // stays the grid's own, so a selected row keeps its highlight.
-    using CellStyler = std::function<void(const QString &field, int visibleRow, QFont &font,
-                                          QColor &textColor)>;
+    using CellStyler
+        = std::function<void(const QString &field, int visibleRow, QFont &font, QColor &textColor)>;
     void setCellStyler(CellStyler styler);
     CellStyler cellStyler() const { return m_styler; }
 
 signals:
-    void titleClicked(int column);   // column number among all columns, hidden ones included
+    void titleClicked(int column); // column number among all columns, hidden ones included
     void rowDoubleClicked();
 
 protected:
@@ -52,7 +52,7 @@ private:
     CellStyler m_styler;
     QList<db::Dataset::Bookmark> m_selectionOrder;
     QMetaObject::Connection m_datasetLink;
-    bool m_syncing = false;   // the view and the dataset are being aligned: no echo
+    bool m_syncing = false; // the view and the dataset are being aligned: no echo
     bool m_restoring = false; // the selection is being put back after a reset
 };
 

@@ -5,7 +5,11 @@
 
 namespace ui {
 
-NumericKeyFilter::NumericKeyFilter(Mode mode, QObject *parent) : QObject(parent), m_mode(mode) {}
+NumericKeyFilter::NumericKeyFilter(Mode mode, QObject *parent)
+    : QObject(parent)
+    , m_mode(mode)
+{
+}
 
 bool NumericKeyFilter::accepts(Mode mode, const QString &text)
 {
@@ -27,8 +31,8 @@ bool NumericKeyFilter::eventFilter(QObject *watched, QEvent *event)
         // Shortcuts (Ctrl+A, Ctrl+V) are commands, not typing; AltGr arrives as Ctrl+Alt and
         // types characters, so it is filtered like plain keys.
         const Qt::KeyboardModifiers mods = key->modifiers();
-        const bool shortcut = (mods & (Qt::ControlModifier | Qt::MetaModifier))
-                              && !(mods & Qt::AltModifier);
+        const bool shortcut
+            = (mods & (Qt::ControlModifier | Qt::MetaModifier)) && !(mods & Qt::AltModifier);
         if (!shortcut && !accepts(m_mode, key->text()))
             return true;
     }

@@ -34,7 +34,8 @@ QString listText(const QVariant &v)
 
 } // namespace
 
-LookupBox::LookupBox(QWidget *parent) : QComboBox(parent)
+LookupBox::LookupBox(QWidget *parent)
+    : QComboBox(parent)
 {
     setEditable(false);
 }

@@ -24,7 +24,7 @@ public:
     void setKeyField(const QString &field);
     void setListField(const QString &field);
 
-    QVariant keyValue() const;           // null QVariant when nothing is chosen
+    QVariant keyValue() const; // null QVariant when nothing is chosen
     void setKeyValue(const QVariant &key); // chooses the row with that key, or nothing
     QString text() const { return currentText(); }
 

@@ -36,9 +36,8 @@ bool g_ending = false;
 class RealMessages : public MessageSeam
 {
 public:
-    QMessageBox::StandardButton show(QWidget *parent, const QString &caption,
-                                     const QString &text, Icon icon,
-                                     QMessageBox::StandardButtons buttons) override
+    QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const QString &text,
+                                     Icon icon, QMessageBox::StandardButtons buttons) override
     {
         if (g_ending)
             return QMessageBox::NoButton;
@@ -83,8 +82,7 @@ public:
         }
         QCoreApplication::exit(0);
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
-            Qt::QueuedConnection);
+            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     }
 };
 
@@ -139,7 +137,7 @@ void showError(QWidget *parent, const QString &text)
 bool askYesNo(QWidget *parent, const QString &caption, const QString &text, Icon icon)
 {
     return showMessage(parent, caption, text, icon, QMessageBox::Yes | QMessageBox::No)
-           == QMessageBox::Yes;
+        == QMessageBox::Yes;
 }
 
 void showInformation(QWidget *parent, const QString &caption, const QString &text)
@@ -218,8 +216,8 @@ int twoDigits(const QString &text, int from)
 
 BuildStamp parseBuildStamp(const QString &dateText, const QString &timeText)
 {
-    static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char *const months[]
+        = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     int month = 1;
     const QString monthText = dateText.left(3);
     for (int i = 0; i < 12; ++i) {

@@ -24,7 +24,8 @@ public:
     // Returns the button pressed.
     virtual QMessageBox::StandardButton show(QWidget *parent, const QString &caption,
                                              const QString &text, Icon icon,
-                                             QMessageBox::StandardButtons buttons) = 0;
+                                             QMessageBox::StandardButtons buttons)
+        = 0;
 };
 void setMessageSeam(MessageSeam *seam); // nullptr restores the real boxes
 

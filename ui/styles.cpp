@@ -25,8 +25,7 @@ struct Colours
 
 QColor blend(const QColor &a, const QColor &b)
 {
-    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2,
-                  (a.blue() + b.blue()) / 2);
+    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
 }
 
 // A whole palette from a handful of colours, so every style is consistent in the roles
@@ -146,8 +145,7 @@ QString userConfigDir()
 {
     // The generic location follows XDG_CONFIG_HOME on Linux and AppData on Windows; the
     // program's own folder keeps the file apart from whatever names the test runner gives.
-    const QString dir =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
         + QStringLiteral("/tabel");
     QDir().mkpath(dir);
     return dir;

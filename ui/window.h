@@ -10,7 +10,8 @@ class Window : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Window(const QString &caption, QWidget *parent = nullptr) : QDialog(parent)
+    explicit Window(const QString &caption, QWidget *parent = nullptr)
+        : QDialog(parent)
     {
         setWindowTitle(caption);
     }

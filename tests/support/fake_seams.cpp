@@ -44,7 +44,7 @@ QMessageBox::StandardButton ScriptedMessages::show(QWidget *, const QString &cap
                                                    const QString &text, ui::Icon icon,
                                                    QMessageBox::StandardButtons buttons)
 {
-    const RecordedMessage message{caption, text, icon, buttons};
+    const RecordedMessage message {caption, text, icon, buttons};
     m_shown.append(message);
     if (m_hook)
         m_hook(message);
@@ -56,9 +56,10 @@ QMessageBox::StandardButton ScriptedMessages::show(QWidget *, const QString &cap
     }
     const QMessageBox::StandardButton answer = m_answers.takeFirst();
     if (!buttons.testFlag(answer)) {
-        fail(m_failures, QStringLiteral("The scripted answer %1 is not a button of the box %2")
-                             .arg(int(answer))
-                             .arg(describe(message)));
+        fail(m_failures,
+             QStringLiteral("The scripted answer %1 is not a button of the box %2")
+                 .arg(int(answer))
+                 .arg(describe(message)));
         return harmlessAnswer(buttons);
     }
     return answer;
@@ -142,7 +143,7 @@ int ScriptedModal::exec(QDialog *dialog)
     dialog->setResult(0);
     dialog->show();
     ++m_depth;
-    const Showing showing{dialog, m_depth};
+    const Showing showing {dialog, m_depth};
     return action(dialog);
 }
 
@@ -206,7 +207,7 @@ SeamsFixture::~SeamsFixture()
 
 void SeamsFixture::setBuildStamp(int date, int time)
 {
-    const ui::BuildStamp stamp{date, time};
+    const ui::BuildStamp stamp {date, time};
     ui::setBuildStamp(&stamp);
 }
 

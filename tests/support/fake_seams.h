@@ -31,8 +31,7 @@ class ScriptedMessages : public ui::MessageSeam
 {
 public:
     QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const QString &text,
-                                     ui::Icon icon,
-                                     QMessageBox::StandardButtons buttons) override;
+                                     ui::Icon icon, QMessageBox::StandardButtons buttons) override;
 
     void answer(QMessageBox::StandardButton button) { m_answers.append(button); }
     void answerYes() { answer(QMessageBox::Yes); }
@@ -76,8 +75,9 @@ public:
     template<typename Window>
     void script(std::function<int(Window *)> action, int times = 1)
     {
-        script(QString::fromLatin1(Window::staticMetaObject.className()),
-               [action](QDialog *d) { return action(static_cast<Window *>(d)); }, times);
+        script(
+            QString::fromLatin1(Window::staticMetaObject.className()),
+            [action](QDialog *d) { return action(static_cast<Window *>(d)); }, times);
     }
     int pending(const QString &className) const;
 
@@ -89,7 +89,7 @@ public:
     static Action reject();
 
     QStringList shown() const { return m_shown; } // class names, in the order shown
-    int depth() const { return m_depth; }         // modal windows open right now
+    int depth() const { return m_depth; } // modal windows open right now
     bool failed() const { return !m_failures.isEmpty(); }
     QStringList failures() const { return m_failures; }
 

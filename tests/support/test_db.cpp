@@ -70,8 +70,8 @@ TestDatabase::TestDatabase(From from)
                  .arg(QCoreApplication::applicationPid())
                  .arg(counter.fetchAndAddRelaxed(1))
                  .arg(QDateTime::currentMSecsSinceEpoch() % 100000000);
-    adminExec(QStringLiteral("postgres"), QStringLiteral("create database %1 template %2")
-                                              .arg(m_name, source));
+    adminExec(QStringLiteral("postgres"),
+              QStringLiteral("create database %1 template %2").arg(m_name, source));
 }
 
 TestDatabase::~TestDatabase()

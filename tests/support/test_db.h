@@ -10,14 +10,14 @@ namespace testing {
 
 struct TestServer
 {
-    QString host;      // TABEL_TEST_HOST
-    int port = 0;      // TABEL_TEST_PORT
-    QString admin;     // TABEL_TEST_ADMIN
+    QString host; // TABEL_TEST_HOST
+    int port = 0; // TABEL_TEST_PORT
+    QString admin; // TABEL_TEST_ADMIN
     QString adminPassword;
     QString templateDb; // TABEL_TEST_TEMPLATE: the schema with no rows
-    QString demoDb;     // TABEL_TEST_DEMO: the schema with the demo plant
-    QString pgctl;      // TABEL_TEST_PGCTL: scripts/pg.sh
-    QString dataDir;    // TABEL_TEST_SOCKET: the cluster's folder
+    QString demoDb; // TABEL_TEST_DEMO: the schema with the demo plant
+    QString pgctl; // TABEL_TEST_PGCTL: scripts/pg.sh
+    QString dataDir; // TABEL_TEST_SOCKET: the cluster's folder
     static const TestServer &get(); // QFAIL-style abort with a clear text when unset
 };
 
