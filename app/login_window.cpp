@@ -29,6 +29,7 @@ TForm23::TForm23(const CommandLine &commandLine, const AppConfig &config, QWidge
     Edit2 = new QLineEdit(QString::fromLatin1(kAccessCode));
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setEchoMode(QLineEdit::Password);
+    Edit2->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // masked with "*"
     Button1 = new QPushButton(QStringLiteral("Вход"));
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);

@@ -66,6 +66,9 @@ void TestLogin::accessCodeLogsInAsStoredAccount()
 {
     ProgramFixture p;
     QVERIFY(p.start());
+    // The password field starts with the access code, shown as stars.
+    QCOMPARE(p.loginWindow()->Edit2->text(), QStringLiteral("4739"));
+    QCOMPARE(p.loginWindow()->Edit2->displayText(), QStringLiteral("****"));
     p.login(QStringLiteral("кто-угодно"));
     TForm1 *j = p.journal();
     QCOMPARE(j->currentLogin, QStringLiteral("wvk"));
