@@ -343,7 +343,6 @@ void TForm1::FormActivate()
         dm.journal(s).params().setDate(QStringLiteral("data"), journalDate());
     }
     dm.Smena1.open();
-    Q_EMIT activated();
 }
 
 void TForm1::chooseShift(int shift)
@@ -550,7 +549,8 @@ void TForm1::N5Click()
     openChild([] {
         TForm4 *w = forms().processes;
         w->tag = 0;
-        w->showAddAndDelete();
+        w->Button1->setVisible(true);
+        w->Button3->setVisible(true);
         showList(dataModule().proc_tech, w);
     });
 }

@@ -92,9 +92,6 @@ public Q_SLOTS:
     void Timer1Timer();
     void DBGrid2DrawColumnCell(const QString &field, int row, QFont &font, QColor &color);
 
-Q_SIGNALS:
-    void activated();
-
 protected:
     void showEvent(QShowEvent *e) override;
     bool eventFilter(QObject *o, QEvent *e) override;

@@ -16,9 +16,3 @@ TForm4::TForm4(QWidget *parent)
     bottom->addWidget(Button3);
     bottom->addStretch(1);
 }
-
-void TForm4::showAddAndDelete()
-{
-    Button1->setVisible(true);
-    Button3->setVisible(true);
-}

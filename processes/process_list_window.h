@@ -13,6 +13,4 @@ public:
 
     QPushButton *Button1; // "Добавить"
     QPushButton *Button3; // "Удалить"
-    // The menu opening shows the add and delete buttons a chooser opening hid.
-    void showAddAndDelete();
 };
