@@ -374,16 +374,23 @@ void TForm1::RadioButton4Click()
     chooseShift(4);
 }
 
-void TForm1::DateTChange()
+void TForm1::reopenShifts(bool onJournalDate)
 {
     ui::BusyCursor busy;
     TDataModule6 &dm = dataModule();
     for (int s = 1; s <= 4; ++s)
         dm.journal(s).close();
+    // In order; a failing shift stops the rest, which stay closed.
     for (int s = 1; s <= 4; ++s) {
-        dm.journal(s).params().setDate(QStringLiteral("data"), journalDate());
+        if (onJournalDate)
+            dm.journal(s).params().setDate(QStringLiteral("data"), journalDate());
         dm.journal(s).open();
     }
+}
+
+void TForm1::DateTChange()
+{
+    reopenShifts(true);
     CBox1->setChecked(isWeekend(journalDate()));
     DBGrid2->setFocus();
 }
@@ -470,12 +477,7 @@ void TForm1::DBGrid2DrawColumnCell(const QString &field, int row, QFont &font, Q
 
 void TForm1::Button8Click()
 {
-    ui::BusyCursor busy;
-    TDataModule6 &dm = dataModule();
-    for (int s = 1; s <= 4; ++s)
-        dm.journal(s).close();
-    for (int s = 1; s <= 4; ++s)
-        dm.journal(s).open();
+    reopenShifts(false);
 }
 
 void TForm1::Button4Click()

@@ -98,6 +98,9 @@ protected:
 
 private:
     void chooseShift(int shift);
+    // Closes the four shifts' datasets and opens them again, on the journal date when asked,
+    // otherwise with their parameters as they are.
+    void reopenShifts(bool onJournalDate);
     // Runs an opening of another window; on return the journal activates again, as it does
     // whenever focus comes back to it.
     void openChild(const std::function<void()> &open);
