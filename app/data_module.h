@@ -32,6 +32,10 @@ public:
     // A dataset of the module by its name ("workers", "Smena1"); nullptr when none.
     db::Dataset *findDataset(const QString &name);
 
+    // Shows the commands the delivered layout hides (tabel.conf "show_hidden_commands"); the
+    // access modes still enable and disable them. Windows read it each time they are shown.
+    bool showHiddenCommands = false;
+
     // The decimal separator of numbers put into statement text, read by every version check.
     QString decimalSeparator;
     // A typed number for statement text: the first "," (or, when there is none, the first ".")
