@@ -48,3 +48,14 @@ struct OperationTypeTarget : HandOverTarget<OperationTypeTarget>
     QString name; // s_caption, trimmed
     int id = 0;
 };
+
+// The operation chooser's pick (process list, then the process's operations): the entry editor's
+// operation. Written only when the user picks an operation; a list closed without one leaves it.
+struct OperationTarget : HandOverTarget<OperationTarget>
+{
+    bool picked = false; // set by the pick; the entry editor clears it before opening the chooser
+    int operationId = 0; // operation.id
+    int itemId = 0; // operation.id_inventory_item
+    double price = 0; // the operation's price, the record's final price
+    QString text; // "marka; s_type; Готовая продукция|Заготовки"
+};

@@ -17,4 +17,6 @@ public:
 
     // The worker the personnel list hands over when the user picks one (its chosen flag set).
     WorkerTarget chosenWorker;
+    // The operation the operation chooser hands over (process list, then its operations).
+    OperationTarget chosenOperation;
 };
