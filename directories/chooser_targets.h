@@ -55,7 +55,7 @@ struct OperationTarget : HandOverTarget<OperationTarget>
 {
     bool picked = false; // set by the pick; the entry editor clears it before opening the chooser
     int operationId = 0; // operation.id
-    int itemId = 0; // operation.id_inventory_item
+    int itemId = 0; // operation.id_inventory_items
     double price = 0; // the operation's price, the record's final price
     QString text; // "marka; s_type; Готовая продукция|Заготовки"
 };
