@@ -321,13 +321,15 @@ qint64 Dataset::asInteger(const QString &field) const
     const QVariant v = value(field);
     if (v.isNull() || !v.isValid())
         return 0;
+    if (v.typeId() == qMetaTypeId<Decimal>())
+        return v.value<Decimal>().toInteger();
     switch (v.typeId()) {
     case QMetaType::LongLong:
         return v.toLongLong();
     case QMetaType::Double:
         return qRound64(v.toDouble());
     case QMetaType::QString:
-        return qRound64(parseNumber(v.toString()));
+        return parseInteger(v.toString());
     default:
         throw ConversionError(QStringLiteral("«%1» не является числом").arg(displayText(v)));
     }
@@ -338,6 +340,8 @@ double Dataset::asFloat(const QString &field) const
     const QVariant v = value(field);
     if (v.isNull() || !v.isValid())
         return 0;
+    if (v.typeId() == qMetaTypeId<Decimal>())
+        return v.value<Decimal>().toDouble();
     switch (v.typeId()) {
     case QMetaType::LongLong:
     case QMetaType::Double:
@@ -359,6 +363,8 @@ QDate Dataset::asDate(const QString &field) const
     const QVariant v = value(field);
     if (v.isNull() || !v.isValid())
         return QDate();
+    if (v.typeId() == qMetaTypeId<Timestamp>())
+        return v.value<Timestamp>().date();
     switch (v.typeId()) {
     case QMetaType::QDate:
         return v.toDate();
@@ -413,13 +419,19 @@ int Dataset::visibleRowOf(Bookmark b) const
     return d->position[b];
 }
 
+// A case-sensitive match, with char(n) padding ignored as the server ignores it.
+static bool sameExactText(const StoredColumn &col, const QString &a, const QString &b)
+{
+    return comparableText(col, a) == comparableText(col, b);
+}
+
 bool Dataset::locate(const QString &field, const QVariant &value, bool caseInsensitive)
 {
     const int c = requireField(field);
     const StoredColumn &col = d->table.columns[c];
     QVariant wanted;
     try {
-        wanted = toFieldType(value, col.field.type);
+        wanted = toFieldType(value, col.field.type, col.exact);
     } catch (const ConversionError &) {
         return false;
     }
@@ -428,7 +440,7 @@ bool Dataset::locate(const QString &field, const QVariant &value, bool caseInsen
         const int r = d->view[i];
         bool hit;
         if (text && !caseInsensitive && !col.isNull(r) && !wanted.isNull())
-            hit = col.texts[r] == wanted.toString();
+            hit = sameExactText(col, col.texts[r], wanted.toString());
         else
             hit = compareValue(col, r, wanted) == 0;
         if (hit) {
@@ -514,7 +526,8 @@ void Dataset::setValue(const QString &field, const QVariant &value)
     const int c = requireField(field);
     if (m_state != State::Edit && m_state != State::Insert)
         throw DbError(QStringLiteral("Набор данных не в режиме редактирования"));
-    d->buffer[c] = toFieldType(value, d->table.columns[c].field.type);
+    const StoredColumn &col = d->table.columns[c];
+    d->buffer[c] = toFieldType(value, col.field.type, col.exact);
     d->modified[c] = 1;
     if (m_state == State::Edit)
         Q_EMIT rowChanged(d->current);
@@ -530,6 +543,9 @@ QString Dataset::qualifiedCast(int column) const
         type = type == u"serial"
             ? QStringLiteral("int4")
             : (type == u"bigserial" ? QStringLiteral("int8") : QStringLiteral("int2"));
+    // It names char(n) "char", which as a cast is char(1) and would cut the value to one letter.
+    if (type == u"char")
+        type = QStringLiteral("bpchar");
     return plain.match(type).hasMatch() ? QStringLiteral("?::") + type : QStringLiteral("?");
 }
 

@@ -47,14 +47,11 @@ Diagnostics diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
         SQLWCHAR state[6] = {};
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
-        std::vector<SQLWCHAR> message(1024);
-        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, rec, state, &native, message.data(),
-                                      SQLSMALLINT(message.size()), &length);
-        if (rc == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(message.size())) {
-            message.resize(length + 1);
-            rc = SQLGetDiagRecW(handleType, handle, rec, state, &native, message.data(),
-                                SQLSMALLINT(message.size()), &length);
-        }
+        // Room for the longest message at once: given less, the driver cuts a long (Cyrillic)
+        // message and still reports success with the cut length.
+        std::vector<SQLWCHAR> message(32767);
+        const SQLRETURN rc = SQLGetDiagRecW(handleType, handle, rec, state, &native, message.data(),
+                                            SQLSMALLINT(message.size()), &length);
         if (!succeeded(rc))
             break;
         if (d.state.isEmpty())
@@ -70,6 +67,16 @@ Diagnostics diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
     // The driver's own closing remark adds nothing to what the server said.
     if (lines.size() > 1)
         lines.removeAll(QStringLiteral("Error while executing the query"));
+    // The driver keeps about 4,000 bytes of a message; cut inside a letter, it gives only its
+    // own "Error: SqlState=…" line.
+    static const QRegularExpression bare(QStringLiteral("^Error: SqlState=(\\w+)$"));
+    for (QString &line : lines) {
+        const QRegularExpressionMatch m = bare.match(line);
+        if (m.hasMatch())
+            line = QStringLiteral("Сервер сообщил об ошибке (код %1), но её текст слишком "
+                                  "длинный, чтобы драйвер ODBC его передал")
+                       .arg(m.captured(1));
+    }
     d.text = lines.join(QLatin1Char('\n'));
     return d;
 }

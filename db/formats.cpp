@@ -1,6 +1,7 @@
 #include "formats.h"
 
 #include "db_error.h"
+#include "values.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -106,6 +107,20 @@ double parseNumber(const QString &text)
     return v;
 }
 
+qint64 parseInteger(const QString &text)
+{
+    static const QRegularExpression whole(QStringLiteral("^[+-]?\\d+$"));
+    const QString t = text.trimmed();
+    if (!whole.match(t).hasMatch())
+        return qRound64(parseNumber(text));
+    bool ok = false;
+    const qint64 v = t.toLongLong(&ok);
+    if (!ok)
+        throw ConversionError(
+            QStringLiteral("«%1» не является целым числом допустимой величины").arg(text));
+    return v;
+}
+
 QDate parseDate(const QString &text)
 {
     const QString t = text.trimmed();
@@ -126,10 +141,11 @@ QString displayText(const QVariant &v)
     case QMetaType::Float:
         return formatGeneral(v.toDouble());
     case QMetaType::QDate:
-        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+        return dateText(v.toDate());
     case QMetaType::QDateTime:
         return v.toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     default:
+        // Decimals show every digit they hold, timestamps as date and time (their own texts).
         return v.toString();
     }
 }

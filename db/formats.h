@@ -16,6 +16,9 @@ double roundTo(double v, int places);
 QString sqlDateText(const QDate &d);
 // A number typed by the user in the program's format (",", also "."); throws ConversionError.
 double parseNumber(const QString &text);
+// A whole number typed by the user, exactly (a double would turn 9007199254740993 into
+// ...992); a number with places is rounded as qRound64 rounds. Throws ConversionError.
+qint64 parseInteger(const QString &text);
 // A date in dd.MM.yyyy; throws ConversionError.
 QDate parseDate(const QString &text);
 

@@ -65,6 +65,8 @@ public:
     void execute(const QString &text, const std::vector<ParamValue> &positional);
     qint64 rowCount();
     bool hasResult();
+    // True when the statement ran and touched no row (SQL_NO_DATA): no result to read.
+    bool noData() const { return m_noData; }
     // Throws DbError with the driver's text when rc is a failure; marks a lost connection.
     void check(SQLRETURN rc);
 
@@ -75,6 +77,7 @@ private:
 
     Connection *m_connection;
     SQLHSTMT m_stmt = SQL_NULL_HSTMT;
+    bool m_noData = false;
     std::vector<std::unique_ptr<Buffer>> m_buffers;
 };
 

@@ -5,6 +5,7 @@
 #include "odbc.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace db {
@@ -17,11 +18,11 @@ QVariant StoredColumn::value(int row) const
     case FieldType::Integer:
         return QVariant(integers[row]);
     case FieldType::Float:
-        return QVariant(numbers[row]);
+        return exact ? QVariant::fromValue(decimals[row]) : QVariant(numbers[row]);
     case FieldType::Date:
         return QVariant(dates[row]);
     case FieldType::DateTime:
-        return QVariant(stamps[row]);
+        return QVariant::fromValue(stamps[row]);
     case FieldType::String:
     case FieldType::Boolean:
         break;
@@ -29,8 +30,9 @@ QVariant StoredColumn::value(int row) const
     return QVariant(texts[row]);
 }
 
-void StoredColumn::set(int row, const QVariant &v)
+void StoredColumn::set(int row, const QVariant &value)
 {
+    const QVariant v = toFieldType(value, field.type, exact);
     const bool null = v.isNull() || !v.isValid();
     nulls[row] = null;
     switch (field.type) {
@@ -38,13 +40,16 @@ void StoredColumn::set(int row, const QVariant &v)
         integers[row] = null ? 0 : v.toLongLong();
         break;
     case FieldType::Float:
-        numbers[row] = null ? 0 : v.toDouble();
+        if (exact)
+            decimals[row] = null ? Decimal() : v.value<Decimal>();
+        else
+            numbers[row] = null ? 0 : v.toDouble();
         break;
     case FieldType::Date:
         dates[row] = null ? QDate() : v.toDate();
         break;
     case FieldType::DateTime:
-        stamps[row] = null ? QDateTime() : v.toDateTime();
+        stamps[row] = null ? Timestamp() : v.value<Timestamp>();
         break;
     case FieldType::String:
     case FieldType::Boolean:
@@ -62,7 +67,10 @@ void StoredColumn::appendNull()
         integers.push_back(0);
         break;
     case FieldType::Float:
-        numbers.push_back(0);
+        if (exact)
+            decimals.emplace_back();
+        else
+            numbers.push_back(0);
         break;
     case FieldType::Date:
         dates.emplace_back();
@@ -85,7 +93,10 @@ void StoredColumn::reserve(size_t n)
         integers.reserve(n);
         break;
     case FieldType::Float:
-        numbers.reserve(n);
+        if (exact)
+            decimals.reserve(n);
+        else
+            numbers.reserve(n);
         break;
     case FieldType::Date:
         dates.reserve(n);
@@ -112,32 +123,61 @@ QDateTime wallClock(const QDateTime &t)
     return t.isValid() ? QDateTime(t.date(), t.time(), Qt::UTC) : QDateTime();
 }
 
-QVariant toFieldType(const QVariant &v, FieldType type)
+QVariant toFieldType(const QVariant &v, FieldType type, bool exact)
 {
     if (v.isNull() || !v.isValid())
         return QVariant();
-    const bool isText = v.typeId() == QMetaType::QString;
+    const int id = v.typeId();
+    const bool isText = id == QMetaType::QString;
     if (isText && v.toString().trimmed().isEmpty() && type != FieldType::String)
         return QVariant();
+    const bool isDecimal = id == qMetaTypeId<Decimal>();
+    const bool isStamp = id == qMetaTypeId<Timestamp>();
     switch (type) {
     case FieldType::Integer:
         if (isText)
-            return QVariant(qint64(qRound64(parseNumber(v.toString()))));
-        if (v.typeId() == QMetaType::Double)
+            return QVariant(parseInteger(v.toString()));
+        if (isDecimal)
+            return QVariant(v.value<Decimal>().toInteger());
+        if (id == QMetaType::Double || id == QMetaType::Float)
             return QVariant(qint64(qRound64(v.toDouble())));
         return QVariant(v.toLongLong());
     case FieldType::Float:
-        return QVariant(isText ? parseNumber(v.toString()) : v.toDouble());
-    case FieldType::Date:
-        return QVariant(isText ? parseDate(v.toString()) : v.toDate());
-    case FieldType::DateTime:
+        if (!exact)
+            return QVariant(isText ? parseNumber(v.toString()) : v.toDouble());
+        if (isDecimal)
+            return v;
         if (isText)
-            return QVariant(QDateTime(parseDate(v.toString()), QTime(0, 0), Qt::UTC));
-        if (v.typeId() == QMetaType::QDate)
-            return QVariant(QDateTime(v.toDate(), QTime(0, 0), Qt::UTC));
-        return QVariant(wallClock(v.toDateTime()));
+            return QVariant::fromValue(Decimal::parse(v.toString()));
+        if (id == QMetaType::Double || id == QMetaType::Float)
+            return QVariant::fromValue(Decimal::fromDouble(v.toDouble()));
+        return QVariant::fromValue(Decimal::fromInteger(v.toLongLong()));
+    case FieldType::Date: {
+        QDate d;
+        if (isText)
+            d = parseDate(v.toString());
+        else if (isStamp)
+            d = v.value<Timestamp>().date();
+        else if (id == QMetaType::QDateTime)
+            d = v.toDateTime().date();
+        else
+            d = v.toDate();
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    case FieldType::DateTime: {
+        Timestamp t;
+        if (isStamp)
+            t = v.value<Timestamp>();
+        else if (isText)
+            t = Timestamp(parseDate(v.toString()), 0);
+        else if (id == QMetaType::QDate)
+            t = Timestamp(v.toDate(), 0);
+        else
+            t = Timestamp::fromDateTime(v.toDateTime());
+        return t.isNull() ? QVariant() : QVariant::fromValue(t);
+    }
     case FieldType::Boolean:
-        if (v.typeId() == QMetaType::Bool)
+        if (id == QMetaType::Bool)
             return QVariant(QString(v.toBool() ? u'1' : u'0'));
         return QVariant(v.toString());
     case FieldType::String:
@@ -220,15 +260,100 @@ QString readLongText(Statement &st, SQLUSMALLINT rowInBlock, SQLUSMALLINT column
     return out;
 }
 
+// Reads "1234" from p (digits only), moving p; -1 when there is no digit.
+int digitsAt(const char *&p, const char *end, int maxDigits)
+{
+    int v = 0, n = 0;
+    while (p < end && n < maxDigits && *p >= '0' && *p <= '9') {
+        v = v * 10 + (*p++ - '0');
+        ++n;
+    }
+    return n == 0 ? -1 : v;
+}
+
+// "yyyy-mm-dd" as the driver writes a date, " BC" after it for a year before 1.
+QDate dateAt(const char *&p, const char *end)
+{
+    const int y = digitsAt(p, end, 9);
+    if (y <= 0 || p >= end || *p++ != '-')
+        return QDate();
+    const int m = digitsAt(p, end, 2);
+    if (m <= 0 || p >= end || *p++ != '-')
+        return QDate();
+    const int d = digitsAt(p, end, 2);
+    return d <= 0 ? QDate() : QDate(y, m, d);
+}
+
+bool endsBC(const char *p, const char *end)
+{
+    return end - p >= 3 && std::memcmp(end - 3, " BC", 3) == 0;
+}
+
+QDate yearBC(const QDate &d)
+{
+    return QDate(-d.year(), d.month(), d.day());
+}
+
+// The driver writes an infinite date as 0000-00-00 and a year past 9999 with zero month and day,
+// and an infinite timestamp as 9999-12-31 23:59:59 or 9999-01-01 00:00:00 BC (a year the server
+// cannot hold): none of them is a date the program could show or write back, so they are refused.
+[[noreturn]] void refuseDate(const StoredColumn &col, const char *p, qsizetype length)
+{
+    throw DbError(QStringLiteral("Поле «%1»: значение «%2» не может быть прочитано: это "
+                                 "бесконечная дата или дата вне диапазона программы")
+                      .arg(col.field.name, QString::fromLatin1(p, length)));
+}
+
+QDate parseDateText(const StoredColumn &col, const char *text, qsizetype length)
+{
+    const char *p = text, *end = text + length;
+    QDate d = dateAt(p, end);
+    if (!d.isValid() || !(p == end || (end - p == 3 && endsBC(p, end))))
+        refuseDate(col, text, length);
+    return endsBC(p, end) ? yearBC(d) : d;
+}
+
+Timestamp parseStampText(const StoredColumn &col, const char *text, qsizetype length)
+{
+    const char *p = text, *end = text + length;
+    QDate d = dateAt(p, end);
+    int h = -1, mi = -1, se = -1;
+    qint64 micros = 0;
+    if (d.isValid() && p < end && *p++ == ' ') {
+        h = digitsAt(p, end, 2);
+        if (p < end && *p++ == ':')
+            mi = digitsAt(p, end, 2);
+        if (p < end && *p++ == ':')
+            se = digitsAt(p, end, 2);
+        if (p < end && *p == '.') {
+            ++p;
+            int scale = 100000;
+            for (; p < end && *p >= '0' && *p <= '9'; ++p, scale /= 10)
+                micros += (*p - '0') * scale;
+        }
+    }
+    const bool bc = endsBC(p, end);
+    const bool sentinel = d.year() == 9999
+        && ((bc && d.month() == 1 && d.day() == 1)
+            || (!bc && d.month() == 12 && d.day() == 31 && h == 23 && mi == 59 && se == 59
+                && micros == 0));
+    if (!d.isValid() || h < 0 || h > 23 || mi < 0 || mi > 59 || se < 0 || se > 59
+        || !(p == end || (bc && end - p == 3)) || sentinel)
+        refuseDate(col, text, length);
+    return Timestamp(bc ? yearBC(d) : d, (qint64(h) * 3600 + mi * 60 + se) * 1000000 + micros);
+}
+
 } // namespace
 
 void readResult(Statement &st, ResultTable &out, int maxRows)
 {
     const SQLHSTMT h = st.handle();
-    SQLSMALLINT count = 0;
-    st.check(SQLNumResultCols(h, &count));
     out.columns.clear();
     out.rows = 0;
+    if (st.noData())
+        return;
+    SQLSMALLINT count = 0;
+    st.check(SQLNumResultCols(h, &count));
     std::vector<Binding> bindings(count);
     size_t rowBytes = 0;
     for (SQLUSMALLINT c = 1; c <= count; ++c) {
@@ -251,6 +376,9 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
         }
         col.field = Field {fieldName, typeOf(sqlType, size, scale), scale};
         col.serverType = columnText(h, c, SQL_DESC_TYPE_NAME);
+        col.exact = col.field.type == FieldType::Float
+            && (sqlType == SQL_NUMERIC || sqlType == SQL_DECIMAL);
+        col.padded = sqlType == SQL_CHAR || sqlType == SQL_WCHAR;
         Binding &b = bindings[c - 1];
         switch (col.field.type) {
         case FieldType::Integer:
@@ -258,16 +386,25 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
             b.width = sizeof(qint64);
             break;
         case FieldType::Float:
-            b.cType = SQL_C_DOUBLE;
-            b.width = sizeof(double);
+            if (col.exact) {
+                // The server's digits as text: sign, point and the digits the column declares;
+                // a longer value (an unconstrained numeric) is read again whole.
+                b.cType = SQL_C_CHAR;
+                b.width = qBound<size_t>(32, size_t(size) + 4, 1024);
+            } else {
+                b.cType = SQL_C_DOUBLE;
+                b.width = sizeof(double);
+            }
             break;
+        // Dates and timestamps as the driver's text: its structs turn an infinite date into
+        // today, drop the era and the microseconds.
         case FieldType::Date:
-            b.cType = SQL_C_TYPE_DATE;
-            b.width = sizeof(SQL_DATE_STRUCT);
+            b.cType = SQL_C_CHAR;
+            b.width = 24;
             break;
         case FieldType::DateTime:
-            b.cType = SQL_C_TYPE_TIMESTAMP;
-            b.width = sizeof(SQL_TIMESTAMP_STRUCT);
+            b.cType = SQL_C_CHAR;
+            b.width = 48;
             break;
         case FieldType::String:
         case FieldType::Boolean: {
@@ -324,22 +461,25 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
                     col.integers.push_back(null ? 0 : *reinterpret_cast<const qint64 *>(p));
                     break;
                 case FieldType::Float:
-                    col.numbers.push_back(null ? 0 : *reinterpret_cast<const double *>(p));
+                    if (!col.exact) {
+                        col.numbers.push_back(null ? 0 : *reinterpret_cast<const double *>(p));
+                    } else if (null) {
+                        col.decimals.emplace_back();
+                    } else if (ind == SQL_NO_TOTAL || ind >= SQLLEN(b.width)) {
+                        const QByteArray whole
+                            = readLongText(st, SQLUSMALLINT(r + 1), c + 1).toLatin1();
+                        col.decimals.push_back(
+                            Decimal::fromServerText(whole.constData(), whole.size()));
+                    } else {
+                        col.decimals.push_back(Decimal::fromServerText(p, ind));
+                    }
                     break;
-                case FieldType::Date: {
-                    const auto *d = reinterpret_cast<const SQL_DATE_STRUCT *>(p);
-                    col.dates.push_back(null ? QDate() : QDate(d->year, d->month, d->day));
+                case FieldType::Date:
+                    col.dates.push_back(null ? QDate() : parseDateText(col, p, ind));
                     break;
-                }
-                case FieldType::DateTime: {
-                    const auto *t = reinterpret_cast<const SQL_TIMESTAMP_STRUCT *>(p);
-                    col.stamps.push_back(null ? QDateTime()
-                                              : QDateTime(QDate(t->year, t->month, t->day),
-                                                          QTime(t->hour, t->minute, t->second,
-                                                                int(t->fraction / 1000000)),
-                                                          Qt::UTC));
+                case FieldType::DateTime:
+                    col.stamps.push_back(null ? Timestamp() : parseStampText(col, p, ind));
                     break;
-                }
                 case FieldType::String:
                 case FieldType::Boolean: {
                     if (null) {
@@ -347,14 +487,10 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
                         break;
                     }
                     const qsizetype room = qsizetype(b.width / 2) - 1;
-                    QString text = ind == SQL_NO_TOTAL || ind / 2 > room
-                        ? readLongText(st, SQLUSMALLINT(r + 1), c + 1)
-                        : odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(p), ind / 2);
-                    // The driver's LFConversion turns every line break into CR LF on the way
-                    // in; the program's texts break lines with LF alone.
-                    if (text.contains(u'\r'))
-                        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-                    col.texts.push_back(std::move(text));
+                    col.texts.push_back(
+                        ind == SQL_NO_TOTAL || ind / 2 > room
+                            ? readLongText(st, SQLUSMALLINT(r + 1), c + 1)
+                            : odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(p), ind / 2));
                     break;
                 }
                 }

@@ -2,6 +2,7 @@
 // Private to the data layer: a result held whole in memory, one typed vector per column.
 
 #include "dataset.h"
+#include "values.h"
 
 #include <QVariant>
 #include <vector>
@@ -14,11 +15,17 @@ struct StoredColumn
 {
     Field field;
     QString serverType; // the server's type name, for casts in written statements
+    // A decimal column (numeric with places, or wider than 64 bits): its values are kept exact
+    // in `decimals`; float columns keep doubles in `numbers`.
+    bool exact = false;
+    // char(n): the server ignores the trailing blanks when it compares, and so do we.
+    bool padded = false;
     std::vector<qint64> integers;
     std::vector<double> numbers;
+    std::vector<Decimal> decimals;
     std::vector<QString> texts;
     std::vector<QDate> dates;
-    std::vector<QDateTime> stamps;
+    std::vector<Timestamp> stamps;
     std::vector<char> nulls;
 
     bool isNull(int row) const { return nulls[row]; }
@@ -44,7 +51,8 @@ void readResult(Statement &st, ResultTable &out, int maxRows = -1);
 QDateTime wallClock(const QDateTime &t);
 
 // A value converted to a field type (texts in the program's number and date formats);
-// an empty text becomes NULL. Throws ConversionError.
-QVariant toFieldType(const QVariant &v, FieldType type);
+// an empty text, an invalid date or time become NULL. Throws ConversionError.
+// Float values become Decimal when `exact`, double otherwise; date-times become Timestamp.
+QVariant toFieldType(const QVariant &v, FieldType type, bool exact = false);
 
 } // namespace db

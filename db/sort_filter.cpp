@@ -29,7 +29,7 @@ QString fieldMissing(const QString &name)
 
 } // namespace
 
-int compareText(const QString &a, const QString &b)
+int compareText(QStringView a, QStringView b)
 {
     const qsizetype n = qMin(a.size(), b.size());
     const QChar *pa = a.constData();
@@ -42,6 +42,16 @@ int compareText(const QString &a, const QString &b)
             return wa < wb ? -1 : 1;
     }
     return threeWay(a.size(), b.size());
+}
+
+QStringView comparableText(const StoredColumn &col, const QString &text)
+{
+    QStringView v(text);
+    if (col.padded) {
+        while (!v.isEmpty() && v.back() == u' ')
+            v.chop(1);
+    }
+    return v;
 }
 
 bool likeMatches(const QString &text, const QString &pattern)
@@ -192,7 +202,10 @@ QVariant literalFor(const StoredColumn &col, const Token &t, const QString &bad)
     try {
         switch (col.field.type) {
         case FieldType::Integer:
+            return QVariant(parseNumber(t.text));
         case FieldType::Float:
+            if (col.exact)
+                return QVariant::fromValue(Decimal::parse(t.text));
             return QVariant(parseNumber(t.text));
         case FieldType::Date:
         case FieldType::DateTime: {
@@ -203,7 +216,7 @@ QVariant literalFor(const StoredColumn &col, const Token &t, const QString &bad)
                 d = parseDate(t.text);
             if (col.field.type == FieldType::Date)
                 return QVariant(d);
-            return QVariant(QDateTime(d, QTime(0, 0), Qt::UTC));
+            return QVariant::fromValue(Timestamp(d, 0));
         }
         case FieldType::String:
         case FieldType::Boolean:
@@ -299,16 +312,19 @@ int compareValue(const StoredColumn &col, int row, const QVariant &v)
             return threeWay(double(col.integers[row]), v.toDouble());
         return threeWay(col.integers[row], v.toLongLong());
     case FieldType::Float:
-        return threeWay(col.numbers[row], v.toDouble());
+        if (!col.exact)
+            return threeWay(col.numbers[row], v.toDouble());
+        return col.decimals[row].compare(toFieldType(v, FieldType::Float, true).value<Decimal>());
     case FieldType::Date:
         return threeWay(col.dates[row], v.toDate());
     case FieldType::DateTime:
-        return threeWay(col.stamps[row], wallClock(v.toDateTime()));
+        return col.stamps[row].compare(toFieldType(v, FieldType::DateTime).value<Timestamp>());
     case FieldType::String:
     case FieldType::Boolean:
         break;
     }
-    return compareText(col.texts[row], v.toString());
+    const QString other = v.toString();
+    return compareText(comparableText(col, col.texts[row]), comparableText(col, other));
 }
 
 bool rowMatches(const ResultTable &table, int row, const std::vector<FilterCondition> &conds)
@@ -328,6 +344,7 @@ bool rowMatches(const ResultTable &table, int row, const std::vector<FilterCondi
         case Op::Like:
         case Op::NotLike:
             // A NULL is neither like nor unlike anything, as on the server.
+            // On char(n) the padding counts here, as it does in the server's like.
             ok = !null
                 && (likeMatches(displayText(col.value(row)), c.pattern) == (c.op == Op::Like));
             break;
@@ -360,17 +377,20 @@ int compareRows(const ResultTable &table, int a, int b, const std::vector<SortKe
                 cmp = threeWay(col.integers[a], col.integers[b]);
                 break;
             case FieldType::Float:
-                cmp = threeWay(col.numbers[a], col.numbers[b]);
+                cmp = col.exact ? col.decimals[a].compare(col.decimals[b])
+                                : threeWay(col.numbers[a], col.numbers[b]);
                 break;
             case FieldType::Date:
                 cmp = threeWay(col.dates[a], col.dates[b]);
                 break;
             case FieldType::DateTime:
-                cmp = threeWay(col.stamps[a], col.stamps[b]);
+                cmp = col.stamps[a].compare(col.stamps[b]);
                 break;
             case FieldType::String:
             case FieldType::Boolean:
-                cmp = compareText(col.texts[a], col.texts[b]);
+                cmp = col.padded ? compareText(comparableText(col, col.texts[a]),
+                                               comparableText(col, col.texts[b]))
+                                 : compareText(col.texts[a], col.texts[b]);
                 break;
             }
         }

@@ -13,11 +13,14 @@ namespace db {
 // case: texts compare letter by letter after case folding (Cyrillic and Latin alike), by code
 // point, except that "ё" stands between "е" and "ж" as in the Russian alphabet. Texts that
 // differ only in case are equal (so a sort keeps their server order).
-int compareText(const QString &a, const QString &b);
-inline bool sameText(const QString &a, const QString &b)
+int compareText(QStringView a, QStringView b);
+inline bool sameText(QStringView a, QStringView b)
 {
     return compareText(a, b) == 0;
 }
+
+// A text of the column as the server compares it: char(n) without its trailing blanks.
+QStringView comparableText(const StoredColumn &col, const QString &text);
 
 // `like` patterns: "%" any run of characters, "_" one character, and a backslash makes the
 // next character plain ("\%", "\_", "\\", "\'" is not needed: a quote is doubled).

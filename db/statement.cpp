@@ -1,5 +1,6 @@
 #include "db_error.h"
 #include "odbc.h"
+#include "result.h"
 
 #include <cstring>
 
@@ -72,14 +73,31 @@ ParsedSql parseParameters(const QString &text)
             }
             copyUntil(qMin(j, n));
         } else if (c == u'$' && (i == 0 || !isNamePart(text[i - 1]))) {
-            // $tag$ ... $tag$ (a "$1" is not a quote)
+            // $tag$ ... $tag$: a tag starts as a name does and may go on with digits ($fn1$);
+            // "$1" is a positional parameter, not a quote.
             qsizetype j = i + 1;
-            while (j < n && isNamePart(text[j]) && !text[j].isDigit())
-                ++j;
+            if (j < n && isNameStart(text[j])) {
+                while (j < n && isNamePart(text[j]))
+                    ++j;
+            }
             if (j < n && text[j] == u'$') {
                 const QString tag = text.mid(i, j - i + 1);
                 const qsizetype end = text.indexOf(tag, j + 1);
-                copyUntil(end < 0 ? n : end + tag.size());
+                if (end < 0 || !tag.contains(u'_')) {
+                    copyUntil(end < 0 ? n : end + tag.size());
+                } else {
+                    // The driver scans the text for "?" itself and knows no "_" in a tag: a
+                    // quote inside such a body would hide the parameters after it. The same
+                    // body under a tag of letters alone means the same to the server.
+                    const QStringView body = QStringView(text).mid(j + 1, end - j - 1);
+                    QString plain = QStringLiteral("$q$");
+                    while (body.contains(plain))
+                        plain.insert(1, u'q');
+                    out.sql += plain;
+                    out.sql += body;
+                    out.sql += plain;
+                    i = end + tag.size();
+                }
             } else {
                 copyUntil(i + 1);
             }
@@ -105,8 +123,6 @@ struct Statement::Buffer
     qint64 integer = 0;
     QByteArray ascii;
     QString text;
-    SQL_DATE_STRUCT date {};
-    SQL_TIMESTAMP_STRUCT stamp {};
     unsigned char flag = 0;
     SQLLEN indicator = 0;
 };
@@ -166,42 +182,50 @@ void Statement::bind(int number, const ParamValue &v)
         data = &b->integer;
         break;
     case FieldType::Float:
-        // As the decimal text of 15 significant digits: the driver's own conversion sends 17,
-        // so 1.2345 would reach a numeric column as 1.2344999999999999.
-        b->ascii = null ? QByteArray("0") : QByteArray::number(v.value.toDouble(), 'g', 15);
-        cType = SQL_C_CHAR;
-        sqlType = SQL_DOUBLE;
-        size = 15;
+        if (!null && v.value.typeId() == qMetaTypeId<Decimal>()) {
+            // A decimal goes as its own digits, declared numeric: declared double, the server
+            // would pass it through a float8 and keep 15 digits.
+            b->ascii = v.value.value<Decimal>().serverText();
+            cType = SQL_C_CHAR;
+            sqlType = SQL_NUMERIC;
+            size = SQLULEN(b->ascii.size());
+            const qsizetype point = b->ascii.indexOf('.');
+            digits = point < 0 ? 0 : SQLSMALLINT(b->ascii.size() - point - 1);
+        } else {
+            // As the decimal text of 15 significant digits: the driver's own conversion sends
+            // 17, so 1.2345 would reach a numeric column as 1.2344999999999999.
+            b->ascii = null ? QByteArray("0") : QByteArray::number(v.value.toDouble(), 'g', 15);
+            cType = SQL_C_CHAR;
+            sqlType = SQL_DOUBLE;
+            size = 15;
+        }
         data = b->ascii.data();
         length = b->ascii.size() + 1;
         if (!null)
             b->indicator = b->ascii.size();
         break;
-    case FieldType::Date: {
-        const QDate d = null ? QDate() : v.value.toDate();
-        b->date = {SQLSMALLINT(d.year()), SQLUSMALLINT(d.month()), SQLUSMALLINT(d.day())};
-        cType = SQL_C_TYPE_DATE;
-        sqlType = SQL_TYPE_DATE;
-        size = 10;
-        data = &b->date;
-        break;
-    }
+    // Dates and timestamps go as text: the driver's structs know no era and no microseconds.
+    case FieldType::Date:
     case FieldType::DateTime: {
-        const QDateTime t = null ? QDateTime() : v.value.toDateTime();
-        const QDate d = t.date();
-        const QTime tm = t.time();
-        b->stamp = {SQLSMALLINT(d.year()),
-                    SQLUSMALLINT(d.month()),
-                    SQLUSMALLINT(d.day()),
-                    SQLUSMALLINT(tm.hour()),
-                    SQLUSMALLINT(tm.minute()),
-                    SQLUSMALLINT(tm.second()),
-                    SQLUINTEGER(tm.msec()) * 1000000u};
-        cType = SQL_C_TYPE_TIMESTAMP;
-        sqlType = SQL_TYPE_TIMESTAMP;
-        size = 23;
-        digits = 3;
-        data = &b->stamp;
+        const QVariant t = null ? QVariant() : toFieldType(v.value, v.type);
+        if (t.isNull()) {
+            b->indicator = SQL_NULL_DATA; // an invalid QDate or QDateTime is no date at all
+        } else if (v.type == FieldType::Date) {
+            const QDate d = t.toDate();
+            b->ascii = QByteArray::number(qAbs(d.year())).rightJustified(4, '0') + '-'
+                + QByteArray::number(d.month()).rightJustified(2, '0') + '-'
+                + QByteArray::number(d.day()).rightJustified(2, '0') + (d.year() < 0 ? " BC" : "");
+        } else {
+            b->ascii = t.value<Timestamp>().serverText();
+        }
+        cType = SQL_C_CHAR;
+        sqlType = v.type == FieldType::Date ? SQL_TYPE_DATE : SQL_TYPE_TIMESTAMP;
+        size = v.type == FieldType::Date ? 10 : 26;
+        digits = v.type == FieldType::Date ? 0 : 6;
+        data = b->ascii.data();
+        length = b->ascii.size() + 1;
+        if (!t.isNull())
+            b->indicator = b->ascii.size();
         break;
     }
     case FieldType::Boolean: {
@@ -229,7 +253,11 @@ void Statement::bind(int number, const ParamValue &v)
 
 void Statement::run(const QString &sql)
 {
-    check(SQLExecDirectW(m_stmt, const_cast<SQLWCHAR *>(odbc::wide(sql)), SQL_NTS));
+    const SQLRETURN rc = SQLExecDirectW(m_stmt, const_cast<SQLWCHAR *>(odbc::wide(sql)), SQL_NTS);
+    // A write that touched no row leaves nothing to describe or fetch, "returning" or not; the
+    // driver manager calls any further step a sequence error.
+    m_noData = rc == SQL_NO_DATA;
+    check(rc);
 }
 
 void Statement::execute(const QString &text, const Params &params)
@@ -249,6 +277,8 @@ void Statement::execute(const QString &text, const std::vector<ParamValue> &posi
 
 qint64 Statement::rowCount()
 {
+    if (m_noData)
+        return 0;
     SQLLEN n = -1;
     if (!odbc::succeeded(SQLRowCount(m_stmt, &n)))
         return -1;
@@ -257,6 +287,8 @@ qint64 Statement::rowCount()
 
 bool Statement::hasResult()
 {
+    if (m_noData)
+        return false;
     SQLSMALLINT n = 0;
     check(SQLNumResultCols(m_stmt, &n));
     return n > 0;

@@ -76,6 +76,13 @@ private Q_SLOTS:
                                        << "select /* :no /* :deep */ :no */ ?" << QStringList {"a"};
         QTest::newRow("dollar quote") << "select $f$ :no $f$, $$ :no $$, :a"
                                       << "select $f$ :no $f$, $$ :no $$, ?" << QStringList {"a"};
+        QTest::newRow("dollar tag with digits") << "select $fn1$ :no $fn1$, :a"
+                                                << "select $fn1$ :no $fn1$, ?" << QStringList {"a"};
+        QTest::newRow("dollar tag with underscore")
+            << "select $a_1$ it's :no $q$ $a_1$, :a"
+            << "select $qq$ it's :no $q$ $qq$, ?" << QStringList {"a"};
+        QTest::newRow("digit is no tag") << "select $1$ :a"
+                                         << "select $1$ ?" << QStringList {"a"};
         QTest::newRow("escape string") << "select E'\\' :no', :a"
                                        << "select E'\\' :no', ?" << QStringList {"a"};
         QTest::newRow("cyrillic name") << "where a=:дата"
