@@ -22,6 +22,10 @@ ParamValue ParamValue::number(double v)
 {
     return {FieldType::Float, QVariant(v)};
 }
+ParamValue ParamValue::decimal(const Decimal &v)
+{
+    return {FieldType::Float, v.isNull() ? QVariant() : QVariant::fromValue(v)};
+}
 ParamValue ParamValue::text(const QString &v)
 {
     return {FieldType::String, QVariant(v)};

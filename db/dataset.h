@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "values.h"
+
 namespace db {
 
 class Connection;
@@ -25,7 +27,10 @@ struct ParamValue
     QVariant value; // invalid or null QVariant = SQL NULL of `type`
 
     static ParamValue integer(qint64 v);
-    static ParamValue number(double v);
+    static ParamValue number(double v); // sent with 15 significant digits
+    // Every digit of a decimal (Decimal::parse of the typed text, or a value read from a
+    // decimal column), for numeric columns.
+    static ParamValue decimal(const Decimal &v);
     static ParamValue text(const QString &v);
     static ParamValue date(const QDate &v);
     static ParamValue dateTime(const QDateTime &v);
@@ -38,6 +43,7 @@ class Params
 public:
     void setInteger(const QString &name, qint64 v) { set(name, ParamValue::integer(v)); }
     void setNumber(const QString &name, double v) { set(name, ParamValue::number(v)); }
+    void setDecimal(const QString &name, const Decimal &v) { set(name, ParamValue::decimal(v)); }
     void setText(const QString &name, const QString &v) { set(name, ParamValue::text(v)); }
     void setDate(const QString &name, const QDate &v) { set(name, ParamValue::date(v)); }
     void setNull(const QString &name, FieldType t) { set(name, ParamValue::null(t)); }
@@ -104,11 +110,20 @@ public:
 
     // Current row values; a missing field throws DbError, a closed dataset throws DbError,
     // asInteger/asFloat of a text that is not a number throws ConversionError.
+    // value() holds what the server holds: qint64 for integers and whole numerics up to 18
+    // digits, db::Decimal for other numerics (numeric(28,6), numeric, numeric(19,0)), double for
+    // float columns, QDate for dates (years before 1 are BC), db::Timestamp for timestamps (with
+    // microseconds), QString for the rest. Decimal and Timestamp convert through QVariant
+    // (toDouble(), toLongLong(), toString() in the program's format, toDateTime(), toDate()), and
+    // setValue() of what value() gave writes it back unchanged. A date or timestamp the program
+    // cannot hold (infinity, a year past 9999) makes open() throw DbError.
     QVariant value(const QString &field) const; // null QVariant for SQL NULL
     bool isNull(const QString &field) const;
     qint64 asInteger(const QString &field) const; // null -> 0
-    double asFloat(const QString &field) const; // null -> 0
-    QString asString(const QString &field) const; // null -> ""; numbers in general format
+    double asFloat(const QString &field) const; // null -> 0; a decimal as the nearest double
+    // null -> ""; floats in general format, decimals with every digit they hold ("1234,500001"),
+    // dates dd.MM.yyyy, timestamps dd.MM.yyyy hh:mm:ss
+    QString asString(const QString &field) const;
     QDate asDate(const QString &field) const; // null -> invalid date
     // Row by visible position (0-based) for grids, without moving the cursor.
     QVariant valueAt(int visibleRow, int fieldIndex) const;
@@ -138,6 +153,9 @@ public:
     void append();
     void insert() { append(); }
     void edit();
+    // Texts in the program's formats: a whole number into an integer column exactly, a number
+    // into a decimal column with every digit; an empty text, an invalid QDate or QDateTime is
+    // NULL. Throws ConversionError.
     void setValue(const QString &field, const QVariant &value);
     void post();
     void cancel();

@@ -253,6 +253,20 @@ private Q_SLOTS:
         ds.post();
         QCOMPARE(held(QStringLiteral("n28")), QStringLiteral("0.300000"));
         QCOMPARE(held(QStringLiteral("n")), QStringLiteral("0.333333333333333"));
+
+        // A statement of a window binds the typed text as a decimal, and every digit arrives.
+        Command c(m_conn.get());
+        c.setText(QStringLiteral("update vals set n28 = :n28, n = :n, n15 = :n15"));
+        c.params().setDecimal(QStringLiteral("n28"),
+                              Decimal::parse(QStringLiteral("123456789012,123456")));
+        c.params().setDecimal(QStringLiteral("n"),
+                              Decimal::parse(QStringLiteral("-0,00000000000000000001")));
+        c.params().setDecimal(QStringLiteral("n15"), Decimal());
+        QCOMPARE(c.execute(), 1);
+        QCOMPARE(held(QStringLiteral("n28")), QStringLiteral("123456789012.123456"));
+        QCOMPARE(held(QStringLiteral("n")), QStringLiteral("-0.00000000000000000001"));
+        QCOMPARE(m_db->scalar(QStringLiteral("select count(*) from vals where n15 is null")),
+                 QStringLiteral("1"));
     }
 
     // A row without an id is found by all of its values: they must match the server's exactly.
