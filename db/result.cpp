@@ -42,8 +42,7 @@ void StoredColumn::set(int row, const QVariant &value)
     case FieldType::Float:
         if (exact)
             decimals[row] = null ? Decimal() : v.value<Decimal>();
-        else
-            numbers[row] = null ? 0 : v.toDouble();
+        numbers[row] = null ? 0 : (exact ? decimals[row].toDouble() : v.toDouble());
         break;
     case FieldType::Date:
         dates[row] = null ? QDate() : v.toDate();
@@ -69,8 +68,7 @@ void StoredColumn::appendNull()
     case FieldType::Float:
         if (exact)
             decimals.emplace_back();
-        else
-            numbers.push_back(0);
+        numbers.push_back(0);
         break;
     case FieldType::Date:
         dates.emplace_back();
@@ -95,8 +93,7 @@ void StoredColumn::reserve(size_t n)
     case FieldType::Float:
         if (exact)
             decimals.reserve(n);
-        else
-            numbers.reserve(n);
+        numbers.reserve(n);
         break;
     case FieldType::Date:
         dates.reserve(n);
@@ -465,13 +462,17 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
                         col.numbers.push_back(null ? 0 : *reinterpret_cast<const double *>(p));
                     } else if (null) {
                         col.decimals.emplace_back();
-                    } else if (ind == SQL_NO_TOTAL || ind >= SQLLEN(b.width)) {
-                        const QByteArray whole
-                            = readLongText(st, SQLUSMALLINT(r + 1), c + 1).toLatin1();
-                        col.decimals.push_back(
-                            Decimal::fromServerText(whole.constData(), whole.size()));
+                        col.numbers.push_back(0);
                     } else {
-                        col.decimals.push_back(Decimal::fromServerText(p, ind));
+                        if (ind == SQL_NO_TOTAL || ind >= SQLLEN(b.width)) {
+                            const QByteArray whole
+                                = readLongText(st, SQLUSMALLINT(r + 1), c + 1).toLatin1();
+                            col.decimals.push_back(
+                                Decimal::fromServerText(whole.constData(), whole.size()));
+                        } else {
+                            col.decimals.push_back(Decimal::fromServerText(p, ind));
+                        }
+                        col.numbers.push_back(col.decimals.back().toDouble());
                     }
                     break;
                 case FieldType::Date:

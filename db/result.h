@@ -16,7 +16,8 @@ struct StoredColumn
     Field field;
     QString serverType; // the server's type name, for casts in written statements
     // A decimal column (numeric with places, or wider than 64 bits): its values are kept exact
-    // in `decimals`; float columns keep doubles in `numbers`.
+    // in `decimals`, and their nearest doubles in `numbers` as well, which sort fast; float
+    // columns keep their doubles in `numbers` alone.
     bool exact = false;
     // char(n): the server ignores the trailing blanks when it compares, and so do we.
     bool padded = false;

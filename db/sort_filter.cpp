@@ -377,8 +377,10 @@ int compareRows(const ResultTable &table, int a, int b, const std::vector<SortKe
                 cmp = threeWay(col.integers[a], col.integers[b]);
                 break;
             case FieldType::Float:
-                cmp = col.exact ? col.decimals[a].compare(col.decimals[b])
-                                : threeWay(col.numbers[a], col.numbers[b]);
+                // Nearest doubles keep the order of the decimals; only equal ones need the digits.
+                cmp = threeWay(col.numbers[a], col.numbers[b]);
+                if (cmp == 0 && col.exact)
+                    cmp = col.decimals[a].compare(col.decimals[b]);
                 break;
             case FieldType::Date:
                 cmp = threeWay(col.dates[a], col.dates[b]);

@@ -4,6 +4,8 @@
 
 #include <QMetaType>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace db {
@@ -14,19 +16,24 @@ const QByteArray kNaN = QByteArrayLiteral("NaN");
 const QByteArray kInfinity = QByteArrayLiteral("Infinity");
 const QByteArray kMinusInfinity = QByteArrayLiteral("-Infinity");
 
-bool isSpecial(const QByteArray &d)
+bool isSpecial(QByteArrayView d)
 {
     return !d.isEmpty() && (d.back() < '0' || d.back() > '9');
 }
 
-// NaN above +Infinity above every number above -Infinity, as the server orders them.
-int specialRank(const QByteArray &d)
+bool same(QByteArrayView a, const QByteArray &b)
 {
-    if (d == kNaN)
+    return a.compare(QByteArrayView(b)) == 0;
+}
+
+// NaN above +Infinity above every number above -Infinity, as the server orders them.
+int specialRank(QByteArrayView d)
+{
+    if (same(d, kNaN))
         return 2;
-    if (d == kInfinity)
+    if (same(d, kInfinity))
         return 1;
-    if (d == kMinusInfinity)
+    if (same(d, kMinusInfinity))
         return -1;
     return 0;
 }
@@ -100,9 +107,10 @@ Decimal Decimal::parse(const QString &text)
     if (whole.isEmpty())
         whole = "0";
     const bool zero = whole == "0" && fraction.count('0') == fraction.size();
-    Decimal d;
-    d.m_digits = (negative && !zero ? QByteArray("-") : QByteArray()) + whole
+    const QByteArray digits = (negative && !zero ? QByteArray("-") : QByteArray()) + whole
         + (fraction.isEmpty() ? QByteArray() : '.' + fraction);
+    Decimal d;
+    d.assign(digits.constData(), digits.size());
     return d;
 }
 
@@ -131,26 +139,39 @@ Decimal Decimal::fromDouble(double v)
 
 Decimal Decimal::fromInteger(qint64 v)
 {
+    const QByteArray digits = QByteArray::number(v);
     Decimal d;
-    d.m_digits = QByteArray::number(v);
+    d.assign(digits.constData(), digits.size());
     return d;
 }
 
 Decimal Decimal::fromServerText(const char *text, qsizetype length)
 {
     Decimal d;
-    d.m_digits = QByteArray(text, length);
+    d.assign(text, length);
     return d;
+}
+
+void Decimal::assign(const char *text, qsizetype length)
+{
+    if (length <= kSmall) {
+        std::memcpy(m_small, text, size_t(length));
+        m_size = qint8(length);
+        m_large.clear();
+    } else {
+        m_large = QByteArray(text, length);
+        m_size = -1;
+    }
 }
 
 QString Decimal::text() const
 {
-    if (isSpecial(m_digits)) {
-        if (m_digits == kNaN)
+    if (isSpecial(view())) {
+        if (same(view(), kNaN))
             return QStringLiteral("NAN");
-        return m_digits.startsWith('-') ? QStringLiteral("-INF") : QStringLiteral("INF");
+        return view().startsWith('-') ? QStringLiteral("-INF") : QStringLiteral("INF");
     }
-    QByteArray s = m_digits;
+    QByteArray s = serverText();
     if (s.contains('.')) {
         while (s.endsWith('0'))
             s.chop(1);
@@ -166,21 +187,21 @@ QString Decimal::text() const
 
 double Decimal::toDouble() const
 {
-    if (m_digits.isEmpty())
+    if (isNull())
         return 0;
-    if (isSpecial(m_digits)) {
-        if (m_digits == kNaN)
+    if (isSpecial(view())) {
+        if (same(view(), kNaN))
             return std::numeric_limits<double>::quiet_NaN();
-        return m_digits.startsWith('-') ? -std::numeric_limits<double>::infinity()
-                                        : std::numeric_limits<double>::infinity();
+        return view().startsWith('-') ? -std::numeric_limits<double>::infinity()
+                                      : std::numeric_limits<double>::infinity();
     }
     // Up to 15 digits and 22 places: both the digits and the power of ten are exact doubles,
     // so one division gives the correctly rounded value without parsing.
     static const double powers[]
         = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char *p = m_digits.constData();
-    const char *end = p + m_digits.size();
+    const char *p = data();
+    const char *end = p + size();
     const bool negative = *p == '-';
     if (negative)
         ++p;
@@ -203,19 +224,19 @@ double Decimal::toDouble() const
         const double v = double(mantissa) / powers[qMax(places, 0)];
         return negative ? -v : v;
     }
-    return m_digits.toDouble();
+    return serverText().toDouble();
 }
 
 qint64 Decimal::toInteger() const
 {
-    if (m_digits.isEmpty())
+    if (isNull())
         return 0;
-    const qsizetype point = m_digits.indexOf('.');
-    const bool whole
-        = point < 0 || m_digits.mid(point + 1).count('0') == m_digits.size() - point - 1;
-    if (whole && !isSpecial(m_digits)) {
+    const QByteArray digits = serverText();
+    const qsizetype point = digits.indexOf('.');
+    const bool whole = point < 0 || digits.mid(point + 1).count('0') == digits.size() - point - 1;
+    if (whole && !isSpecial(digits)) {
         bool ok = false;
-        const qint64 v = m_digits.left(point < 0 ? m_digits.size() : point).toLongLong(&ok);
+        const qint64 v = digits.left(point < 0 ? digits.size() : point).toLongLong(&ok);
         if (ok)
             return v;
     }
@@ -224,7 +245,7 @@ qint64 Decimal::toInteger() const
 
 int Decimal::compare(const Decimal &other) const
 {
-    const QByteArray &a = m_digits, &b = other.m_digits;
+    const QByteArrayView a = view(), b = other.view();
     if (a.isEmpty() || b.isEmpty())
         return a.isEmpty() == b.isEmpty() ? 0 : (a.isEmpty() ? -1 : 1);
     if (isSpecial(a) || isSpecial(b)) {
@@ -237,8 +258,7 @@ int Decimal::compare(const Decimal &other) const
     const bool na = a.startsWith('-'), nb = b.startsWith('-');
     if (na != nb)
         return na ? -1 : 1;
-    const int c = compareMagnitude(QByteArrayView(a).sliced(na ? 1 : 0),
-                                   QByteArrayView(b).sliced(nb ? 1 : 0));
+    const int c = compareMagnitude(a.sliced(na ? 1 : 0), b.sliced(nb ? 1 : 0));
     return na ? -c : c;
 }
 

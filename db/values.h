@@ -29,9 +29,9 @@ public:
     // Internal: the server's text, already in its canonical form; no check.
     static Decimal fromServerText(const char *text, qsizetype length);
 
-    bool isNull() const { return m_digits.isEmpty(); }
+    bool isNull() const { return size() == 0; }
     // The server's form: "." as the separator, no exponent (what is bound to statements).
-    QByteArray serverText() const { return m_digits; }
+    QByteArray serverText() const { return QByteArray(data(), size()); }
     // The program's form: "," as the separator, no trailing zeros ("1234567890,123456", "5").
     QString text() const;
     double toDouble() const;
@@ -44,7 +44,17 @@ public:
     friend bool operator!=(const Decimal &a, const Decimal &b) { return a.compare(b) != 0; }
 
 private:
-    QByteArray m_digits;
+    // The digits of a numeric(28,6) and the like fit in the object itself: a result of ten
+    // thousand rows allocates nothing per value; longer ones go to m_large.
+    static constexpr int kSmall = 31;
+    void assign(const char *text, qsizetype length);
+    const char *data() const { return m_size >= 0 ? m_small : m_large.constData(); }
+    qsizetype size() const { return m_size >= 0 ? m_size : m_large.size(); }
+    QByteArrayView view() const { return QByteArrayView(data(), size()); }
+
+    char m_small[kSmall];
+    qint8 m_size = 0; // length in m_small, -1 when the digits are in m_large
+    QByteArray m_large;
 };
 
 // A timestamp of the server with its microseconds, kept as wall-clock date and time (the

@@ -231,15 +231,15 @@ private Q_SLOTS:
     {
         Dataset ds(m_conn.get());
         openWith(ds, QStringLiteral("n28, n, n19, n15"),
-                 QStringLiteral("1234567890.123456, 1e30, 1234567890123456789, 2.5"));
+                 QStringLiteral("1234567890.123456, 1e40, 1234567890123456789, 2.5"));
         QCOMPARE(ds.asFloat(QStringLiteral("n28")), 1234567890.123456);
-        QCOMPARE(ds.asFloat(QStringLiteral("n")), 1e30);
+        QCOMPARE(ds.asFloat(QStringLiteral("n")), 1e40);
         QCOMPARE(ds.asFloat(QStringLiteral("n19")), 1234567890123456789.0);
         QCOMPARE(ds.asInteger(QStringLiteral("n19")), 1234567890123456789LL);
         QCOMPARE(ds.asInteger(QStringLiteral("n15")), 3);
         QCOMPARE(ds.value(QStringLiteral("n15")).toDouble(), 2.5);
         QCOMPARE(ds.value(QStringLiteral("n28")).toString(), QStringLiteral("1234567890,123456"));
-        QCOMPARE(ds.asString(QStringLiteral("n")), QStringLiteral("1") + QString(30, u'0'));
+        QCOMPARE(ds.asString(QStringLiteral("n")), QStringLiteral("1") + QString(40, u'0'));
         QCOMPARE(int(ds.fields()[ds.fieldIndex(QStringLiteral("n28"))].type),
                  int(FieldType::Float));
         QCOMPARE(ds.fields()[ds.fieldIndex(QStringLiteral("n15"))].scale, 4);
