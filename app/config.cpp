@@ -2,6 +2,7 @@
 
 #include "ui/styles.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -10,24 +11,53 @@ QString AppConfig::filePath()
     return ui::userConfigDir() + QStringLiteral("/tabel.conf");
 }
 
+namespace {
+
+// "1", "true", "yes", "on" (any case) turn a switch on; anything else turns it off.
+bool switchedOn(const QString &text)
+{
+    static const QStringList on {QStringLiteral("1"), QStringLiteral("true"), QStringLiteral("yes"),
+                                 QStringLiteral("on")};
+    return on.contains(text.trimmed().toLower());
+}
+
+// Owner-only, also for a file an older build wrote for everyone.
+void keepPrivate(const QString &path)
+{
+    if (QFile::exists(path))
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+} // namespace
+
 AppConfig AppConfig::load()
 {
     AppConfig c;
-    QSettings s(filePath(), QSettings::IniFormat);
-    if (!s.contains(QStringLiteral("server"))) {
-        s.setValue(QStringLiteral("server"), c.server);
-        s.setValue(QStringLiteral("port"), c.port);
-        s.setValue(QStringLiteral("database"), c.database);
-        s.setValue(QStringLiteral("login"), c.login);
-        s.setValue(QStringLiteral("password"), c.password);
+    const QString path = filePath();
+    keepPrivate(path);
+    {
+        QSettings s(path, QSettings::IniFormat);
+        if (!s.contains(QStringLiteral("server"))) {
+            s.setValue(QStringLiteral("server"), c.server);
+            s.setValue(QStringLiteral("port"), c.port);
+            s.setValue(QStringLiteral("database"), c.database);
+            s.setValue(QStringLiteral("login"), c.login);
+            s.setValue(QStringLiteral("password"), c.password);
+            s.setValue(QStringLiteral("show_hidden_commands"), c.showHiddenCommands);
+        } else {
+            c.server = s.value(QStringLiteral("server"), c.server).toString();
+            c.port = s.value(QStringLiteral("port"), c.port).toInt();
+            c.database = s.value(QStringLiteral("database"), c.database).toString();
+            c.login = s.value(QStringLiteral("login"), c.login).toString();
+            c.password = s.value(QStringLiteral("password"), c.password).toString();
+            c.showHiddenCommands
+                = switchedOn(s.value(QStringLiteral("show_hidden_commands")).toString());
+        }
         s.sync();
-        return c;
     }
-    c.server = s.value(QStringLiteral("server"), c.server).toString();
-    c.port = s.value(QStringLiteral("port"), c.port).toInt();
-    c.database = s.value(QStringLiteral("database"), c.database).toString();
-    c.login = s.value(QStringLiteral("login"), c.login).toString();
-    c.password = s.value(QStringLiteral("password"), c.password).toString();
+    keepPrivate(path);
+    if (qEnvironmentVariableIsSet("TABEL_SHOW_HIDDEN_COMMANDS"))
+        c.showHiddenCommands = switchedOn(qEnvironmentVariable("TABEL_SHOW_HIDDEN_COMMANDS"));
     return c;
 }
 

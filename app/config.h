@@ -12,9 +12,14 @@ struct AppConfig
     QString database = QStringLiteral("norvik_erp_dev");
     QString login = QStringLiteral("wvk");
     QString password = QStringLiteral("wuvbzad");
+    // Shows the journal's commands that the delivered layout hides (key show_hidden_commands);
+    // the environment variable TABEL_SHOW_HIDDEN_COMMANDS, when set, overrides the file.
+    bool showHiddenCommands = false;
 
     static QString filePath();
-    static AppConfig load(); // writes the defaults when the file is missing
+    // Writes the defaults when the file is missing. The file holds a password, so it is kept
+    // readable and writable by its owner alone.
+    static AppConfig load();
 };
 
 // The command line: argument 1 the server (optionally "host:port"), argument 2 the database.

@@ -30,6 +30,7 @@
 #include "reports/summary_reports_window.h"
 #include "reports/worker_report_window.h"
 #include "timesheet/timesheet_window.h"
+#include "ui/russian.h"
 #include "ui/seams.h"
 #include "ui/styles.h"
 
@@ -37,6 +38,8 @@
 
 bool startProgram(const QStringList &arguments)
 {
+    // Before any window exists, so each one takes the Russian locale and Qt's Russian texts.
+    ui::installRussian();
     ui::applyStyle(ui::readStyleFile());
 
     const CommandLine cl = CommandLine::fromArguments(arguments);
@@ -44,6 +47,7 @@ bool startProgram(const QStringList &arguments)
     Forms &f = forms();
     // The journal's grid shows the data module's datasets, so the module comes first.
     f.dataModule = new TDataModule6;
+    f.dataModule->showHiddenCommands = config.showHiddenCommands;
     f.journal = new TForm1;
     // The stored account connects before anyone logs in, for the version check; it goes to
     // the database the program was started on.

@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSet>
 
 TForm31::TForm31(QWidget *parent)
     : DirectoryEditor(QStringLiteral("Ведение подразделений"), QStringLiteral("Данные о позиции"),
@@ -49,10 +50,39 @@ void TForm31::CheckBox1Click()
     showStoreKind(CheckBox1->isChecked() ? 0 : -1);
 }
 
+bool TForm31::parentLoops(int parent) const
+{
+    if (adding() || !cb_department.isOpen())
+        return false;
+    const int idField = cb_department.fieldIndex(QStringLiteral("id"));
+    const int parentField = cb_department.fieldIndex(QStringLiteral("id_parent"));
+    auto parentOf = [&](int department) {
+        for (int row = 0; row < cb_department.recordCount(); ++row) {
+            if (cb_department.valueAt(row, idField).toInt() == department)
+                return cb_department.valueAt(row, parentField).toInt();
+        }
+        return 0;
+    };
+    // Up the chain of parents; 0 is "no parent", and a loop saved earlier stops the walk.
+    QSet<int> seen;
+    for (int d = parent; d != 0 && !seen.contains(d); d = parentOf(d)) {
+        if (d == id)
+            return true;
+        seen.insert(d);
+    }
+    return false;
+}
+
 void TForm31::Button1Click()
 {
     if (!allFilled({Edit1->text()}))
         return;
+    if (parentLoops(keyOrZero(p_department))) {
+        ui::showError(this,
+                      QStringLiteral("Подразделение не может быть родительским для самого "
+                                     "себя или своего подчинённого подразделения!"));
+        return;
+    }
     db::Params p;
     p.setText(QStringLiteral("s_caption"), typedText(Edit1));
     p.setText(QStringLiteral("s_description"), typedText(Edit2));

@@ -27,4 +27,9 @@ public:
     // The user ticked or cleared "Склад".
     void CheckBox1Click();
     void Button1Click() override;
+
+private:
+    // True when the parent is the department being changed or one below it: the department
+    // would stand above itself and could never be deleted.
+    bool parentLoops(int parent) const;
 };

@@ -47,8 +47,7 @@ void TForm30::Button5Click()
     e->Edit1->clear();
     e->Edit2->clear();
     e->showStoreKind(-1);
-    ui::showModal(e);
-    reload();
+    addThrough(e);
 }
 
 void TForm30::changeRow()

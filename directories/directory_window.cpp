@@ -177,6 +177,12 @@ void DirectoryWindow::FormActivate()
         Edit1->setFocus();
 }
 
+void DirectoryWindow::addThrough(QDialog *editor)
+{
+    if (ui::showModal(editor) == QDialog::Accepted)
+        reload();
+}
+
 void DirectoryWindow::reload()
 {
     list().close();
@@ -343,14 +349,9 @@ void DirectoryEditor::hideEvent(QHideEvent *event)
 
 void DirectoryEditor::wheelEvent(QWheelEvent *event)
 {
-    for (const Lookup &l : std::as_const(m_lookups)) {
-        if (focusWidget() != l.box)
-            continue;
-        const int delta = event->angleDelta().y();
-        if (delta == 0)
-            break;
-        QKeyEvent press(QEvent::KeyPress, delta < 0 ? Qt::Key_Down : Qt::Key_Up, Qt::NoModifier);
-        QApplication::sendEvent(l.box, &press);
+    auto *box = qobject_cast<ui::LookupBox *>(focusWidget());
+    if (box && event->angleDelta().y() != 0) {
+        box->wheelStep(event->angleDelta().y());
         event->accept();
         return;
     }

@@ -75,8 +75,13 @@ protected:
     virtual void changeRow() { }
     // The current row handed to the chooser's caller (called also on an empty list).
     virtual void chooseRow() { }
-    // Runs on every showing of the window.
+    // Runs on every showing of the window, and when an editor it showed closes.
     virtual void FormActivate();
+    void childClosed() override { FormActivate(); }
+
+    // Shows the editor prepared for a new row: its save reloads the list, which then stands on
+    // its first row; "Отмена" leaves the list on the row it had.
+    void addThrough(QDialog *editor);
 
     // Close and reopen the list: it stands on its first row.
     void reload();

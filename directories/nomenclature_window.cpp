@@ -41,8 +41,7 @@ void TForm28::Button5Click()
     e->tag = 1;
     e->Edit1->clear();
     e->openLookups();
-    ui::showModal(e);
-    reload();
+    addThrough(e);
 }
 
 void TForm28::changeRow()

@@ -42,8 +42,7 @@ void TForm8::Button1Click()
     e->Edit1->clear();
     e->Edit2->clear();
     e->tag = 1;
-    ui::showModal(e);
-    reload();
+    addThrough(e);
 }
 
 void TForm8::changeRow()

@@ -42,8 +42,7 @@ void TForm26::Button1Click()
     e->openLookups();
     e->Edit1->clear();
     e->Edit2->clear();
-    ui::showModal(e);
-    reload();
+    addThrough(e);
 }
 
 void TForm26::changeRow()

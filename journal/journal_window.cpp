@@ -222,9 +222,10 @@ TForm1::TForm1(QWidget *parent)
     NExit = MainMenu1->addAction(QStringLiteral("Выход"));
     NExit->setObjectName(QStringLiteral("NExit"));
     // Hidden in the delivered layout; nothing makes them visible.
-    for (QAction *a : {menuStores->menuAction(), menuMarketing->menuAction(),
-                       menuProduction->menuAction(), N11, menuReportsAction})
+    for (QAction *a :
+         {menuStores->menuAction(), menuMarketing->menuAction(), menuProduction->menuAction()})
         a->setVisible(false);
+    showHiddenCommands(false);
 
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(MainMenu1);
@@ -246,11 +247,10 @@ TForm1::TForm1(QWidget *parent)
     onToggle(RadioButton2, &TForm1::RadioButton2Click);
     onToggle(RadioButton3, &TForm1::RadioButton3Click);
     onToggle(RadioButton4, &TForm1::RadioButton4Click);
-    // The journal reloads when the calendar closes on a date, or on Enter (eventFilter).
-    connect(DateT->calendarWidget(), &QCalendarWidget::clicked, this,
-            [this] { ui::guarded(this, [this] { DateTChange(); }); });
-    connect(DateT->calendarWidget(), &QCalendarWidget::activated, this,
-            [this] { ui::guarded(this, [this] { DateTChange(); }); });
+    // The journal reloads whenever the drop-down calendar closes, however it was left (a day
+    // picked, Esc or a click outside after moving the date), and on Enter (eventFilter).
+    m_calendarPopup = DateT->calendarWidget()->window();
+    m_calendarPopup->installEventFilter(this);
     on(CBox1, &QCheckBox::toggled, &TForm1::CBox1Click);
     connect(ComboBox1, &QComboBox::activated, this,
             [this] { ui::guarded(this, [this] { ComboBox1Change(); }); });
@@ -297,8 +297,12 @@ QDate TForm1::journalDate() const
 
 void TForm1::reloadKeepingOrder(bool keepRowNumber, int rowNumber)
 {
+    reloadWithSort(currentJournal().sort(), keepRowNumber, rowNumber);
+}
+
+void TForm1::reloadWithSort(const QString &sort, bool keepRowNumber, int rowNumber)
+{
     db::Dataset &ds = currentJournal();
-    const QString sort = ds.sort();
     ds.close();
     ds.open();
     if (!sort.isEmpty())
@@ -310,6 +314,8 @@ void TForm1::reloadKeepingOrder(bool keepRowNumber, int rowNumber)
 void TForm1::showEvent(QShowEvent *e)
 {
     ui::Window::showEvent(e);
+    if (!e->spontaneous())
+        showHiddenCommands(dataModule().showHiddenCommands);
     if (!m_firstShowDone) {
         m_firstShowDone = true;
         ui::guarded(this, [this] { FormActivate(); });
@@ -318,6 +324,10 @@ void TForm1::showEvent(QShowEvent *e)
 
 bool TForm1::eventFilter(QObject *o, QEvent *e)
 {
+    if (o == m_calendarPopup && e->type() == QEvent::Hide && !ui::endRequested()) {
+        ui::guarded(this, [this] { DateTChange(); });
+        return false;
+    }
     if (o == DateT && e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(e)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -337,12 +347,22 @@ void TForm1::FormActivate()
     }
     if (isWeekend(ui::today()))
         CBox1->setChecked(true);
-    TDataModule6 &dm = dataModule();
-    for (int s = 1; s <= 4; ++s) {
-        dm.journal(s).close();
-        dm.journal(s).params().setDate(QStringLiteral("data"), journalDate());
-    }
-    dm.Smena1.open();
+    // All four shifts, so "Смена №2" to "Переработка" show their records without a date
+    // change first.
+    reopenShifts(true);
+}
+
+void TForm1::childClosed()
+{
+    FormActivate();
+}
+
+void TForm1::showHiddenCommands(bool show)
+{
+    for (QPushButton *b : {Button1, Button2, Button3, Button5, Button6, Button8})
+        b->setVisible(show);
+    N11->setVisible(show);
+    menuReportsAction->setVisible(show);
 }
 
 void TForm1::chooseShift(int shift)
@@ -424,30 +444,29 @@ void TForm1::DBGrid2DblClick()
         return;
     }
     const int row = currentJournal().recNo();
-    openChild([&] {
-        forms().entryEditor->openForViewing();
-        currentJournal().setRecNo(row);
-    });
+    openChild([] { forms().entryEditor->openForViewing(); });
+    currentJournal().setRecNo(row);
 }
 
+// The editor's return activates the journal, which reopens the shifts without their sort; the
+// reload afterwards puts back the sort the user had before the editor opened.
 void TForm1::Button1Click()
 {
-    openChild([&] {
-        forms().entryEditor->openForAdding();
-        reloadKeepingOrder(false);
-    });
+    const QString sort = currentJournal().sort();
+    openChild([] { forms().entryEditor->openForAdding(); });
+    reloadWithSort(sort, false);
 }
 
 void TForm1::Button2Click()
 {
     db::Dataset &ds = currentJournal();
     const int row = ds.recNo();
-    const bool opened = !ds.isEmpty() && ds.asString(QStringLiteral("ok")) != QLatin1String("ok");
-    openChild([&] {
-        if (opened)
-            forms().entryEditor->openForChanging();
-        reloadKeepingOrder(opened, row);
-    });
+    const QString sort = ds.sort();
+    const bool opened
+        = ds.isOpen() && !ds.isEmpty() && ds.asString(QStringLiteral("ok")) != QLatin1String("ok");
+    if (opened)
+        openChild([] { forms().entryEditor->openForChanging(); });
+    reloadWithSort(sort, opened, row);
 }
 
 void TForm1::Button3Click()
@@ -487,10 +506,8 @@ void TForm1::Button4Click()
 
 void TForm1::openChild(const std::function<void()> &open)
 {
-    const bool ok = ui::guarded(this, open);
-    Q_UNUSED(ok);
-    // Focus comes back to the journal from the other window: it activates again.
-    FormActivate();
+    const ui::FocusOwner focus(this);
+    open();
 }
 
 void TForm1::N1Click()

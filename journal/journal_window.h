@@ -40,6 +40,9 @@ public:
     QDate journalDate() const;
     // Reopens the current journal keeping its sort text (and the row number when asked).
     void reloadKeepingOrder(bool keepRowNumber, int rowNumber = 0);
+    // The same with a sort text noted earlier (before a window opened whose return reloads
+    // the journal on activation).
+    void reloadWithSort(const QString &sort, bool keepRowNumber, int rowNumber = 0);
 
     // Top panel
     QRadioButton *RadioButton1, *RadioButton2, *RadioButton3, *RadioButton4;
@@ -92,6 +95,9 @@ public Q_SLOTS:
     void Timer1Timer();
     void DBGrid2DrawColumnCell(const QString &field, int row, QFont &font, QColor &color);
 
+    // Focus back from a window the journal opened: the journal activates again.
+    void childClosed() override;
+
 protected:
     void showEvent(QShowEvent *e) override;
     bool eventFilter(QObject *o, QEvent *e) override;
@@ -101,8 +107,11 @@ private:
     // Closes the four shifts' datasets and opens them again, on the journal date when asked,
     // otherwise with their parameters as they are.
     void reopenShifts(bool onJournalDate);
-    // Runs an opening of another window; on return the journal activates again, as it does
-    // whenever focus comes back to it.
+    // Runs an opening of other windows with the journal as the window the focus comes back to,
+    // so it activates when such a window closes, before the rest of the handler.
     void openChild(const std::function<void()> &open);
+    // The commands the delivered layout hides, shown when the setting asks for them.
+    void showHiddenCommands(bool show);
     bool m_firstShowDone = false;
+    QWidget *m_calendarPopup = nullptr;
 };

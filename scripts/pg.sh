@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # A local PostgreSQL cluster in a folder of our own, on loopback.
-#   pg.sh start DIR PORT   creates the cluster on first use, then starts it
+#   pg.sh start DIR PORT [durable]   creates the cluster on first use, then starts it
+#   pg.sh durable DIR                makes a (running) cluster write safely from now on
 #   pg.sh stop DIR
-#   pg.sh free-port FROM   prints the first free TCP port from FROM upwards
+#   pg.sh free-port FROM             prints the first free TCP port from FROM upwards
+# Throwaway clusters (tests, benchmarks) skip flushing to disk for speed: a power cut may
+# corrupt them, which does not matter there. A cluster that keeps what users type (the demo of
+# ./run.sh) is started "durable": fsync, full_page_writes and synchronous_commit on.
 # PostgreSQL refuses to run as root, so as root the cluster belongs to the postgres user.
 set -euo pipefail
 BIN=/usr/lib/postgresql/15/bin
@@ -10,6 +14,13 @@ as_owner() {
     if [ "$(id -u)" -eq 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi
 }
 port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+# Writes the durability settings of the cluster in DIR, replacing earlier ones: on or off.
+durability() {
+    local conf=$1/postgresql.conf value=$2
+    sed -i -E '/^(fsync|synchronous_commit|full_page_writes) = /d' "$conf"
+    printf 'fsync = %s\nsynchronous_commit = %s\nfull_page_writes = %s\n' \
+        "$value" "$value" "$value" >>"$conf"
+}
 case "${1:-}" in
 start)
     dir=$2 port=$3
@@ -23,15 +34,22 @@ start)
         cat >>"$dir/postgresql.conf" <<CONF
 listen_addresses = '127.0.0.1'
 unix_socket_directories = '$dir'
-fsync = off
-synchronous_commit = off
-full_page_writes = off
 max_connections = 200
 CONF
     fi
+    if [ "${4:-}" = durable ]; then durability "$dir" on; else durability "$dir" off; fi
     sed -i "s/^port = .*//" "$dir/postgresql.conf"
     echo "port = $port" >>"$dir/postgresql.conf"
     as_owner "$BIN/pg_ctl" -D "$dir" -l "$dir/server.log" -w -t 60 start >/dev/null
+    ;;
+durable)
+    dir=$2
+    durability "$dir" on
+    if [ -f "$dir/postmaster.pid" ]; then
+        # All three take effect on reload; then what was written without flushing is flushed.
+        as_owner "$BIN/pg_ctl" -D "$dir" reload >/dev/null
+        sync
+    fi
     ;;
 stop)
     dir=$2
@@ -46,5 +64,6 @@ free-port)
     while port_taken "$p"; do p=$((p + 1)); done
     echo "$p"
     ;;
-*) echo "usage: pg.sh start DIR PORT | stop DIR | restart DIR | free-port FROM" >&2; exit 2 ;;
+*) echo "usage: pg.sh start DIR PORT [durable] | durable DIR | stop DIR | restart DIR |" \
+        "free-port FROM" >&2; exit 2 ;;
 esac

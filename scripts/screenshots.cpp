@@ -1,5 +1,6 @@
-// Makes the README's pictures: the login window and the journal after a login, as a user sees
-// them. Run by scripts/screenshots.sh under Xvfb against the demo database.
+// Makes the README's pictures: the login window, the journal after a login (also with its
+// drop-down calendar open), the personnel list and its delete question, as a user sees them.
+// Run by scripts/screenshots.sh under Xvfb against the demo database.
 
 #include "app/forms.h"
 #include "app/login_window.h"
@@ -7,12 +8,19 @@
 #include "journal/journal_window.h"
 #include "ui/seams.h"
 
+#include "directories/personnel_window.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTextStream>
 
 namespace {
@@ -25,8 +33,58 @@ void settle(int ms)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// A click of the left button, as the mouse gives it.
+void click(QWidget *w, const QPoint &at)
+{
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(type, at, w->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+}
+
+// The journal with its date picker dropped down: the window and the calendar in one picture.
+void grabCalendar(TForm1 *j, const QString &file)
+{
+    click(j->DateT, QPoint(j->DateT->width() - 6, j->DateT->height() / 2));
+    settle(500);
+    QWidget *popup = j->DateT->calendarWidget()->window();
+    QPixmap picture = j->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(popup->mapToGlobal(QPoint()) - j->mapToGlobal(QPoint()), popup->grab());
+    painter.end();
+    picture.save(file);
+    popup->hide();
+    settle(300);
+}
+
+// The program's question boxes as they come up, grabbed into OUTDIR/question.png; the answer
+// is always No, so nothing is changed.
+class GrabMessages : public ui::MessageSeam
+{
+public:
+    explicit GrabMessages(QString dir)
+        : m_dir(std::move(dir))
+    {
+    }
+    QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const QString &text,
+                                     ui::Icon icon, QMessageBox::StandardButtons buttons) override
+    {
+        QMessageBox box(icon == ui::Icon::Question ? QMessageBox::Question : QMessageBox::Critical,
+                        caption, text, buttons, parent);
+        box.show();
+        settle(500);
+        box.grab().save(m_dir + QStringLiteral("/question.png"));
+        return QMessageBox::No;
+    }
+
+private:
+    QString m_dir;
+};
+
 // Grabs each window shown modally into OUTDIR/<name>.png; from the journal it opens the
-// personnel list through the menu, as a user would.
+// personnel list through the menu, and there asks to delete a worker, as a user would.
 class GrabModal : public ui::ModalSeam
 {
 public:
@@ -38,11 +96,15 @@ public:
     {
         dialog->show();
         settle(800);
-        const bool journal = dialog == forms().journal;
-        dialog->grab().save(
-            m_dir + (journal ? QStringLiteral("/journal.png") : QStringLiteral("/personnel.png")));
-        if (journal)
+        if (dialog == forms().journal) {
+            dialog->grab().save(m_dir + QStringLiteral("/journal.png"));
+            grabCalendar(forms().journal, m_dir + QStringLiteral("/calendar.png"));
             forms().journal->N1->trigger();
+        } else {
+            dialog->grab().save(m_dir + QStringLiteral("/personnel.png"));
+            if (dialog == forms().personnel)
+                forms().personnel->Button3->click();
+        }
         dialog->hide();
         return QDialog::Rejected;
     }
@@ -80,9 +142,12 @@ int main(int argc, char *argv[])
     login->grab().save(out + QStringLiteral("/login.png"));
     login->Edit2->setText(args.at(5));
     GrabModal grab(out);
+    GrabMessages questions(out);
     ui::setModalSeam(&grab);
+    ui::setMessageSeam(&questions);
     login->Button1Click();
     ui::setModalSeam(nullptr);
+    ui::setMessageSeam(nullptr);
     stopProgram();
     return 0;
 }

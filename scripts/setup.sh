@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tabel needs to build, test and run. Quiet when all are there.
 set -euo pipefail
-PKGS=(g++ cmake ninja-build qt6-base-dev libqt6sql6-odbc unixodbc unixodbc-dev odbc-postgresql
-      postgresql-15 libxlsxwriter-dev fonts-liberation xvfb xauth)
+# qt6-translations-l10n: Qt's own texts (message box buttons, calendars, edit menus) in Russian.
+PKGS=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n libqt6sql6-odbc unixodbc
+      unixodbc-dev odbc-postgresql postgresql-15 libxlsxwriter-dev fonts-liberation xvfb xauth)
 missing=()
 for p in "${PKGS[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,6 +1,7 @@
 // Departments (with their store kinds), positions and roles: the lists opened from the menu, the
 // editors' statements, rows saved without a parent or department staying listed, row numbers
-// after change and delete, refused deletes, and the roles list whose buttons do nothing.
+// after change and delete, refused deletes, a department refused as its own parent, and the
+// roles list whose buttons do nothing.
 
 #include "tst_dir_fixture.h"
 
@@ -48,6 +49,8 @@ private Q_SLOTS:
     void departmentStoreKinds();
     void departmentStoredKindShown();
     void departmentChangeAndDelete();
+    void departmentParentLoop_data();
+    void departmentParentLoop();
     void positions();
     void positionRefusedDelete();
     void roles();
@@ -230,6 +233,69 @@ void TestDirOrganisation::departmentChangeAndDelete()
     QCOMPARE(rowsAfterRefusal, 0);
     QCOMPARE(rowAfterRefusal, 0);
     QCOMPARE(t.count("select count(*) from cmn_department.department where id = 4"), 1);
+}
+
+void TestDirOrganisation::departmentParentLoop_data()
+{
+    QTest::addColumn<QString>("changed");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("itself") << "Завод металлоконструкций"
+                            << "Завод металлоконструкций" << true;
+    QTest::newRow("its child") << "Завод металлоконструкций"
+                               << "Заготовительный участок" << true;
+    QTest::newRow("a child of its child") << "Завод металлоконструкций"
+                                          << "Участок резки" << true;
+    QTest::newRow("a department beside it") << "Заготовительный участок"
+                                            << "Цех окраски" << false;
+    QTest::newRow("no parent") << "Заготовительный участок"
+                               << "" << false;
+}
+
+// A department above itself could never be deleted (it would always be some department's
+// parent): the editor refuses it and stays open; any other parent is saved.
+void TestDirOrganisation::departmentParentLoop()
+{
+    QFETCH(QString, changed);
+    QFETCH(QString, parent);
+    QFETCH(bool, refused);
+    Program t;
+    t.in();
+    t.p.db.exec("insert into cmn_department.department (s_caption, id_parent) values "
+                "('Участок резки', 2)");
+    const QString id
+        = t.scalar(QStringLiteral("select id from cmn_department.department where s_caption = '%1'")
+                       .arg(changed));
+    const QString parentBefore = t.scalar(
+        QStringLiteral("select id_parent from cmn_department.department where id = %1").arg(id));
+    const QString parentId = parent.isEmpty()
+        ? QStringLiteral("0")
+        : t.scalar(QStringLiteral("select id from cmn_department.department where s_caption = "
+                                  "'%1'")
+                       .arg(parent));
+    bool openAfterSave = false;
+    t.fromMenu<TForm30>("N19", [&](TForm30 *w) {
+        QVERIFY(dataModule().department.locate("s_caption", changed));
+        t.modal().script<TForm31>([&](TForm31 *e) {
+            e->p_department->setKeyValue(parentId.toInt());
+            e->Button1->click();
+            openAfterSave = e->isVisible();
+            if (openAfterSave)
+                e->Button2->click();
+            return e->result();
+        });
+        w->Button2->click();
+    });
+    t.verifyClean();
+    QCOMPARE(openAfterSave, refused);
+    QCOMPARE(t.messages().errors(),
+             refused ? QStringList {"Подразделение не может быть родительским для самого себя или "
+                                    "своего подчинённого подразделения!"}
+                     : QStringList());
+    QCOMPARE(t.scalar(QStringLiteral("select id_parent from cmn_department.department where id = "
+                                     "%1")
+                          .arg(id)),
+             refused ? parentBefore : parentId);
 }
 
 void TestDirOrganisation::positions()

@@ -70,6 +70,7 @@ private Q_SLOTS:
     void refusedDelete();
     void emptyList();
     void mouseWheel();
+    void wheelOverUnfocusedBoxes();
     void chooser_data();
     void chooser();
     void chooserLeftAlone();
@@ -410,6 +411,45 @@ void TestDirPersonnel::mouseWheel()
     QCOMPARE(down, 2);
     QCOMPARE(up, 0);
     QCOMPARE(onEdit, 0);
+}
+
+// Scrolling over the editor's lookup boxes while typing a name changes none of them: what
+// "Записать" saves is what the person had.
+void TestDirPersonnel::wheelOverUnfocusedBoxes()
+{
+    Program t;
+    t.in();
+    QList<int> before, after;
+    t.fromMenu<TForm5>("N1", [&](TForm5 *w) {
+        // Row 3 is "Борисов Геннадий Львович" (position 5, department 4, role 2).
+        dataModule().workers.setRecNo(3);
+        t.modal().script<TForm2>([&](TForm2 *e) {
+            const QList<ui::LookupBox *> boxes {e->LCB_staffpos, e->LCB_department, e->LCB_roles};
+            for (ui::LookupBox *b : boxes)
+                before << b->keyValue().toInt();
+            e->Edit3->setFocus();
+            e->Edit3->setText(QStringLiteral("Львович"));
+            for (ui::LookupBox *b : boxes) {
+                for (int delta : {-120, -120, 120 * 3, -120}) {
+                    const QPointF at(b->width() / 2.0, b->height() / 2.0);
+                    QWheelEvent wheel(at, b->mapToGlobal(at), {}, {0, delta}, Qt::NoButton,
+                                      Qt::NoModifier, Qt::NoScrollPhase, false);
+                    QApplication::sendEvent(b, &wheel);
+                }
+            }
+            for (ui::LookupBox *b : boxes)
+                after << b->keyValue().toInt();
+            e->Button1->click();
+            return e->result();
+        });
+        w->Button2->click();
+    });
+    t.verifyClean();
+    QCOMPARE(before, (QList<int> {5, 4, 2}));
+    QCOMPARE(after, before);
+    QCOMPARE(t.scalar("select id_staffpos || '|' || id_department || '|' || id_role from "
+                      "cmn_contractor.person where id = 28"),
+             QStringLiteral("5|4|2"));
 }
 
 void TestDirPersonnel::chooser_data()

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <memory>
 
 namespace {
@@ -46,6 +47,7 @@ private slots:
 
     void lookupChoosesByKey();
     void lookupFollowsDataset();
+    void lookupWheelOnlyWithFocus();
 
 private:
     std::unique_ptr<testing::TestDatabase> m_db;
@@ -189,6 +191,53 @@ void TestUiWidgets::lookupFollowsDataset()
     box.setKeyValue(40);
     QCOMPARE(box.text(), QStringLiteral("Кузнецов К.К."));
     m_db->exec(QStringLiteral("delete from worker where id = 40"));
+}
+
+namespace {
+
+// One notch of the wheel over the widget; true when the widget took it (an event it leaves
+// goes on to the widgets under it, up to the window).
+bool wheel(QWidget *w, int delta)
+{
+    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    QWheelEvent e(at, w->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+    return e.isAccepted();
+}
+
+} // namespace
+
+// A box without the focus leaves the wheel to its window (which scrolls); the focused box
+// steps one row per notch, as the arrow keys do.
+void TestUiWidgets::lookupWheelOnlyWithFocus()
+{
+    db::Dataset workers(m_connection.get());
+    workers.setSql(QStringLiteral("select id, fio from worker order by id"));
+    workers.open();
+    QWidget window;
+    auto *edit = new QLineEdit(&window);
+    auto *box = new ui::LookupBox(&window);
+    box->move(0, 40);
+    box->setKeyField(QStringLiteral("id"));
+    box->setListField(QStringLiteral("fio"));
+    box->setDataset(&workers);
+    box->setKeyValue(12);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    edit->setFocus();
+    QVERIFY(!wheel(box, -120));
+    QVERIFY(!wheel(box, 120));
+    QVERIFY(!wheel(box, 120));
+    QCOMPARE(box->keyValue().toLongLong(), 12);
+
+    box->setFocus();
+    QVERIFY(wheel(box, -120));
+    QCOMPARE(box->keyValue().toLongLong(), 30);
+    QVERIFY(wheel(box, 120));
+    QVERIFY(wheel(box, 120));
+    QCOMPARE(box->keyValue().toLongLong(), 7);
 }
 
 QTEST_MAIN(TestUiWidgets)

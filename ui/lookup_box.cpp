@@ -3,6 +3,9 @@
 #include "db/dataset.h"
 #include "db/formats.h"
 
+#include <QKeyEvent>
+#include <QWheelEvent>
+
 namespace ui {
 
 namespace {
@@ -75,6 +78,26 @@ void LookupBox::setKeyValue(const QVariant &key)
         }
     }
     setCurrentIndex(-1);
+}
+
+void LookupBox::wheelStep(int angleDelta)
+{
+    if (angleDelta == 0)
+        return;
+    QKeyEvent step(QEvent::KeyPress, angleDelta < 0 ? Qt::Key_Down : Qt::Key_Up, Qt::NoModifier);
+    keyPressEvent(&step);
+}
+
+void LookupBox::wheelEvent(QWheelEvent *event)
+{
+    // The focus within its window: a box keeps it while the window waits behind a message.
+    const int delta = event->angleDelta().y();
+    if (window()->focusWidget() != this || delta == 0) {
+        event->ignore();
+        return;
+    }
+    wheelStep(delta);
+    event->accept();
 }
 
 void LookupBox::reload()

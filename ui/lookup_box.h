@@ -29,6 +29,14 @@ public:
     QString text() const { return currentText(); }
 
     void reload(); // reads the rows again, keeping the chosen key when it is still there
+    // One wheel step as the arrow keys would do it: down to the next row for a negative
+    // vertical angle, up to the previous one for a positive angle.
+    void wheelStep(int angleDelta);
+
+protected:
+    // Only the box that has the focus reacts to the wheel, stepping as the arrow keys do; over
+    // any other box the wheel goes on to the window, so scrolling past a box never changes it.
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     QPointer<db::Dataset> m_dataset;

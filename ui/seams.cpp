@@ -1,6 +1,8 @@
 #include "seams.h"
 
 #include "db/db_error.h"
+#include "ui/build_texts.h"
+#include "ui/window.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -152,9 +154,43 @@ void setModalSeam(ModalSeam *seam)
     g_modal = seam ? seam : &g_realModal;
 }
 
+namespace {
+
+// The windows in front, innermost last: the modal ones being shown and the focus owners.
+QList<QPointer<QWidget>> g_focusChain;
+
+struct InFront
+{
+    explicit InFront(QWidget *w) { g_focusChain.append(w); }
+    ~InFront() { g_focusChain.removeLast(); }
+};
+
+} // namespace
+
+FocusOwner::FocusOwner(QWidget *window)
+{
+    g_focusChain.append(window);
+}
+
+FocusOwner::~FocusOwner()
+{
+    g_focusChain.removeLast();
+}
+
 int showModal(QDialog *dialog)
 {
-    return g_modal->exec(dialog);
+    if (g_ending)
+        return QDialog::Rejected;
+    int result;
+    {
+        const InFront shown(dialog);
+        result = g_modal->exec(dialog);
+    }
+    if (g_ending || g_focusChain.isEmpty())
+        return result;
+    if (auto *back = qobject_cast<Window *>(g_focusChain.last().data()))
+        guarded(back, [back] { back->childClosed(); });
+    return result;
 }
 
 // --- end of the program --------------------------------------------------------------------
@@ -244,7 +280,8 @@ BuildStamp buildStamp()
 {
     if (g_stamp)
         return *g_stamp;
-    return parseBuildStamp(QStringLiteral(__DATE__), QStringLiteral(__TIME__));
+    return parseBuildStamp(QString::fromLatin1(compiledBuildDate()),
+                           QString::fromLatin1(compiledBuildTime()));
 }
 
 void setBuildStamp(const BuildStamp *stamp)

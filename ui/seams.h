@@ -47,8 +47,22 @@ public:
     virtual int exec(QDialog *dialog) = 0;
 };
 void setModalSeam(ModalSeam *seam);
-// Shows the window modally and returns its result (QDialog::exec in production).
+// Shows the window modally and returns its result (QDialog::exec in production). When it has
+// closed, the window that gets the focus back (the one that showed it) runs its childClosed()
+// before this returns; a window that was not shown activates nobody.
 int showModal(QDialog *dialog);
+
+// Marks the window whose handler runs while the object lives as the one that gets the focus
+// back from the windows it shows, also when it was not itself shown through showModal (the
+// journal once the login has shown it, or a window a test drives directly).
+class FocusOwner
+{
+public:
+    explicit FocusOwner(QWidget *window);
+    ~FocusOwner();
+    FocusOwner(const FocusOwner &) = delete;
+    FocusOwner &operator=(const FocusOwner &) = delete;
+};
 
 // --- end of the program --------------------------------------------------------------------
 class EndSeam
@@ -79,9 +93,9 @@ struct BuildStamp
 // From the compiler's __DATE__ ("Sep 27 2022", "Sep  7 2022", "??? ?? ????") and
 // __TIME__ ("13:37:04") texts.
 BuildStamp parseBuildStamp(const QString &dateText, const QString &timeText);
-// This build's stamp, or the one a test put in.
+// This build's stamp (ui/build_texts.h), or the one a test put in.
 BuildStamp buildStamp();
-void setBuildStamp(const BuildStamp *stamp); // nullptr restores the compiler's
+void setBuildStamp(const BuildStamp *stamp); // nullptr restores the build's own
 
 // --- errors in handlers --------------------------------------------------------------------
 // Shows the application's error display for the exception in flight: a modal box "Ошибка"

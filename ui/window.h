@@ -16,6 +16,11 @@ public:
         setWindowTitle(caption);
     }
     int tag = 0;
+
+    // Focus has come back to this window from a window it showed through ui::showModal; runs
+    // before the handler that showed it goes on, as a modal window's return activates its
+    // caller first. Windows with an activation of their own run it here.
+    virtual void childClosed() { }
 };
 
 } // namespace ui
