@@ -1,10 +1,12 @@
-// Makes the README's pictures: the login window and the journal after a login, as a user sees
-// them. Run by scripts/screenshots.sh under Xvfb against the demo database.
+// Makes the README's pictures: the login window, the journal after a login and the windows it
+// opens, as a user sees them. Run by scripts/screenshots.sh under Xvfb against the demo database.
 
+#include "app/data_module.h"
 #include "app/forms.h"
 #include "app/login_window.h"
 #include "app/startup.h"
 #include "journal/journal_window.h"
+#include "processes/process_list_window.h"
 #include "ui/seams.h"
 
 #include <QAction>
@@ -13,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTextStream>
 
 namespace {
@@ -26,7 +29,8 @@ void settle(int ms)
 }
 
 // Grabs each window shown modally into OUTDIR/<name>.png; from the journal it opens the
-// personnel list through the menu, as a user would.
+// personnel list and the process list through the menu, and from the process list a process's
+// operations, as a user would.
 class GrabModal : public ui::ModalSeam
 {
 public:
@@ -39,10 +43,20 @@ public:
         dialog->show();
         settle(800);
         const bool journal = dialog == forms().journal;
-        dialog->grab().save(
-            m_dir + (journal ? QStringLiteral("/journal.png") : QStringLiteral("/personnel.png")));
-        if (journal)
+        if (dialog == forms().processes) {
+            // The operations of the demo's cabinet ШМ-01.
+            dataModule().proc_tech.locate(QStringLiteral("id"), 3);
+            qobject_cast<TForm4 *>(dialog)->Button2->click();
+        } else {
+            const QString name = journal      ? QStringLiteral("journal")
+                : dialog == forms().personnel ? QStringLiteral("personnel")
+                                              : QStringLiteral("process_operations");
+            dialog->grab().save(m_dir + u'/' + name + QStringLiteral(".png"));
+        }
+        if (journal) {
             forms().journal->N1->trigger();
+            forms().journal->N5->trigger();
+        }
         dialog->hide();
         return QDialog::Rejected;
     }
