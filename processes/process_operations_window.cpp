@@ -114,6 +114,14 @@ TForm33::TForm33(QWidget *parent)
     layout->addLayout(bottom);
     resize(680, 480);
 
+    // The operation that "Изменить" and "Удалить" take is always shown selected.
+    const auto showCurrent = [this] {
+        db::Dataset &op = dataModule().operation;
+        if (op.isOpen() && op.recNo() > 0)
+            DBGrid1->selectRow(op.recNo() - 1);
+    };
+    connect(&dataModule().operation, &db::Dataset::currentChanged, this, showCurrent);
+    connect(&dataModule().operation, &db::Dataset::reset, this, showCurrent);
     connect(&full_price, &db::Dataset::reset, this, &TForm33::showTotal);
     ui::connectGuarded(Button4, &QPushButton::clicked, this, &TForm33::Button4Click);
     ui::connectGuarded(Button6, &QPushButton::clicked, this, &TForm33::Button6Click);

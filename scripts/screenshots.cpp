@@ -48,9 +48,9 @@ public:
             dataModule().proc_tech.locate(QStringLiteral("id"), 3);
             qobject_cast<TForm4 *>(dialog)->Button2->click();
         } else {
-            const QString name = journal      ? QStringLiteral("journal")
-                : dialog == forms().personnel ? QStringLiteral("personnel")
-                                              : QStringLiteral("process_operations");
+            const QString name = journal            ? QStringLiteral("journal")
+                : dialog->objectName() == u"TForm5" ? QStringLiteral("personnel")
+                                                    : QStringLiteral("process_operations");
             dialog->grab().save(m_dir + u'/' + name + QStringLiteral(".png"));
         }
         if (journal) {
