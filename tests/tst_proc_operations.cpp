@@ -50,6 +50,7 @@ private Q_SLOTS:
     void leaveQuestion_data();
     void leaveQuestion();
     void newProcess();
+    void newProcessHalfFilled();
     void newProcessBesideAnotherClient();
 };
 
@@ -190,6 +191,9 @@ void TestProcOperations::required_data()
                                     << "3" << bad.arg("12р");
     QTest::newRow("pasted sign") << "Сборка" << 0 << "-5"
                                  << "3" << bad.arg("-5");
+    QTest::newRow("pasted position")
+        << "Сборка" << 0 << "5"
+        << "3a" << QStringLiteral("Номер по порядку указан неверно: \"3a\".");
 }
 
 void TestProcOperations::required()
@@ -509,6 +513,34 @@ void TestProcOperations::newProcess()
         + id);
     QCOMPARE(joined, QStringLiteral("Дверь Д-01, усиленная|207|1|3.2500|207"));
     QCOMPARE(t.count("select count(*) from mnf_operation.operation where id_proc_tech = 0"), 0);
+}
+
+void TestProcOperations::newProcessHalfFilled()
+{
+    // A name without an item is not saved: the window says so and stays open; emptied again,
+    // the header has nothing to save and the window closes without a question.
+    Program t;
+    t.in();
+    bool openAfterRefusal = false, closedAtLast = false;
+    fromMenu(t, [&](TForm4 *w) {
+        t.modal().script<TForm33>([&](TForm33 *p) {
+            p->Edit3->setText(QStringLiteral("Без изделия"));
+            t.messages().answerYes();
+            p->Button4->click();
+            openAfterRefusal = p->isVisible();
+            p->Edit3->clear();
+            QTest::keyClick(p, Qt::Key_Escape);
+            closedAtLast = !p->isVisible();
+            return p->result();
+        });
+        w->Button1->click();
+    });
+    t.verifyClean();
+    QCOMPARE(t.messages().texts(),
+             QStringList({"Сохранить изменения?", "Все поля должны быть заполнены!"}));
+    QVERIFY(openAfterRefusal);
+    QVERIFY(closedAtLast);
+    QCOMPARE(t.count("select count(*) from mnf_proc_tech.proc_tech"), 5);
 }
 
 void TestProcOperations::newProcessBesideAnotherClient()
