@@ -148,6 +148,8 @@ TDataModule6::TDataModule6(QObject *parent)
         QStringLiteral("where ii.id=o.id_inventory_items and ot.id = o.id_type and "
                        "o.id_proc_tech = :id_proc_tech and os.id = o.id_state "),
         QStringLiteral("order by orderby")});
+    // The entry editor opens the operations before any process was chosen: none are listed.
+    operation.params().setInteger(QStringLiteral("id_proc_tech"), 0);
     const QString sumDays = QStringLiteral(
         "select person.s_caption fio, h_tabel.*,(d1+d2+d3+d4+d5+d6+d7+d8+d9+d10+d11\n"
         "+d12+d13+d14+d15+d16+d17+d18+d19+d20+d21+d22+d23+d24+d25\n"

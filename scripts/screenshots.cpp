@@ -1,11 +1,14 @@
 // Makes the README's pictures: the login window, the journal after a login (also with its
-// drop-down calendar open), the personnel list and its delete question, as a user sees them.
-// Run by scripts/screenshots.sh under Xvfb against the demo database.
+// drop-down calendar open), the personnel list and its delete question, and the process
+// operations, as a user sees them. Run by scripts/screenshots.sh under Xvfb against the demo
+// database.
 
+#include "app/data_module.h"
 #include "app/forms.h"
 #include "app/login_window.h"
 #include "app/startup.h"
 #include "journal/journal_window.h"
+#include "processes/process_list_window.h"
 #include "ui/seams.h"
 
 #include "directories/personnel_window.h"
@@ -84,7 +87,8 @@ private:
 };
 
 // Grabs each window shown modally into OUTDIR/<name>.png; from the journal it opens the
-// personnel list through the menu, and there asks to delete a worker, as a user would.
+// personnel list through the menu, and there asks to delete a worker, and the process list,
+// and from it a process's operations, as a user would.
 class GrabModal : public ui::ModalSeam
 {
 public:
@@ -100,9 +104,18 @@ public:
             dialog->grab().save(m_dir + QStringLiteral("/journal.png"));
             grabCalendar(forms().journal, m_dir + QStringLiteral("/calendar.png"));
             forms().journal->N1->trigger();
+            forms().journal->N5->trigger();
+        } else if (dialog == forms().processes) {
+            // The operations of the demo's cabinet ШМ-01.
+            dataModule().proc_tech.locate(QStringLiteral("id"), 3);
+            qobject_cast<TForm4 *>(dialog)->Button2->click();
         } else {
-            dialog->grab().save(m_dir + QStringLiteral("/personnel.png"));
-            if (dialog == forms().personnel)
+            const bool personnel = dialog == forms().personnel;
+            dialog->grab().save(m_dir + u'/'
+                                + (personnel ? QStringLiteral("personnel")
+                                             : QStringLiteral("process_operations"))
+                                + QStringLiteral(".png"));
+            if (personnel)
                 forms().personnel->Button3->click();
         }
         dialog->hide();
