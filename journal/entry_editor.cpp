@@ -349,7 +349,7 @@ void TForm11::fillFromJournalRow()
     db::Dataset own(&dataModule().ADO_DB);
     own.setSql(QStringLiteral(
         "select s.color, s.id_gds_use, s.id_doc, s.id_doc_item, s.kol_vo, ri.id as line, "
-        "ri.f_qty - m.f_qty_made as f_need from accounts_dep.smena s left join "
+        "greatest(ri.f_qty - m.f_qty_made, 0) as f_need from accounts_dep.smena s left join "
         "mnf_doc.requisition_item ri on ri.id = s.id_doc_item left join "
         "mnf_doc.v_requisition_item_made m on m.id_doc_item = ri.id where s.id = :id"));
     own.params().setInteger(QStringLiteral("id"), recordId);
@@ -358,7 +358,8 @@ void TForm11::fillFromJournalRow()
     productId = int(own.asInteger(QStringLiteral("id_gds_use")));
     requisitionId = int(own.asInteger(QStringLiteral("id_doc")));
     lineId = int(own.asInteger(QStringLiteral("id_doc_item")));
-    // What the line still needs, plus what the record itself already counts there.
+    // What the line still needs (nothing when it was overdone), plus what the record itself
+    // already counts there: an unchanged record can always be saved again.
     if (own.isEmpty() || own.isNull(QStringLiteral("line")))
         requiredQuantity.reset();
     else
@@ -633,7 +634,7 @@ void TForm11::wheelEvent(QWheelEvent *event)
 {
     const int delta = event->angleDelta().y();
     for (ui::LookupBox *box : {LCB_id_doc, LCB_id_doc_item}) {
-        if (delta == 0 || !box->hasFocus())
+        if (delta == 0 || focusWidget() != box)
             continue;
         QKeyEvent press(QEvent::KeyPress, delta < 0 ? Qt::Key_Down : Qt::Key_Up, Qt::NoModifier);
         QApplication::sendEvent(box, &press);

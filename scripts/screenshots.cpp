@@ -9,10 +9,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTextStream>
 
 namespace {
@@ -26,7 +28,8 @@ void settle(int ms)
 }
 
 // Grabs each window shown modally into OUTDIR/<name>.png; from the journal it opens the
-// personnel list through the menu, as a user would.
+// personnel list through the menu and a record for changing, and from the entry editor the
+// material window, as a user would.
 class GrabModal : public ui::ModalSeam
 {
 public:
@@ -38,11 +41,27 @@ public:
     {
         dialog->show();
         settle(800);
-        const bool journal = dialog == forms().journal;
-        dialog->grab().save(
-            m_dir + (journal ? QStringLiteral("/journal.png") : QStringLiteral("/personnel.png")));
-        if (journal)
-            forms().journal->N1->trigger();
+        const QString name = dialog->objectName();
+        if (name == QLatin1String("TForm24")) {
+            auto *goods = dialog->findChild<QComboBox *>(QStringLiteral("LCB_id_gds_use"));
+            goods->setCurrentIndex(0);
+            emit goods->activated(0);
+            settle(300);
+        }
+        static const QHash<QString, QString> files {{"TForm1", "journal"},
+                                                    {"TForm5", "personnel"},
+                                                    {"TForm11", "entry_editor"},
+                                                    {"TForm24", "material"}};
+        dialog->grab().save(m_dir + u'/' + files.value(name, name) + QStringLiteral(".png"));
+        if (name == QLatin1String("TForm1")) {
+            TForm1 *j = forms().journal;
+            j->N1->trigger();
+            // A record not yet accepted, opened for changing.
+            j->currentJournal().locate(QStringLiteral("ok"), QStringLiteral("no"));
+            j->Button2->click();
+        } else if (name == QLatin1String("TForm11")) {
+            dialog->findChild<QPushButton *>(QStringLiteral("Button5"))->click();
+        }
         dialog->hide();
         return QDialog::Rejected;
     }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes docs/login.png, docs/journal.png and docs/personnel.png under Xvfb, on a throwaway demo database.
+# Makes the pictures of docs/ (login, journal, personnel, entry editor, material) under Xvfb, on a throwaway demo database.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
@@ -14,4 +14,4 @@ scripts/load_db.sh "$tmp/data" "$port" tabel_demo demo
 mkdir -p docs
 XDG_CONFIG_HOME="$tmp/config" xvfb-run -a -s "-screen 0 1280x800x24" \
     build/tabel_screenshots "127.0.0.1:$port" tabel_demo "$top/docs" senior senior
-echo "docs/login.png docs/journal.png docs/personnel.png"
+echo "docs/login.png docs/journal.png docs/personnel.png docs/entry_editor.png docs/material.png"

@@ -8,6 +8,8 @@
 #include "db/formats.h"
 #include "ui/data_grid.h"
 
+#include <QWheelEvent>
+
 using namespace entrytest;
 
 class TestEntryChange : public QObject
@@ -27,6 +29,7 @@ private Q_SLOTS:
     void sumAndExits();
     void paintRule_data();
     void paintRule();
+    void wheelAndClicks();
 };
 
 void TestEntryChange::changeOpening_data()
@@ -241,24 +244,29 @@ void TestEntryChange::failingPostingWritesNothing()
 void TestEntryChange::boundOfAChange_data()
 {
     QTest::addColumn<int>("line");
+    QTest::addColumn<double>("recorded");
     QTest::addColumn<QString>("quantity");
     QTest::addColumn<bool>("saved");
-    // Line 7 asks for 19 more; the record takes all of them with the process's last operation.
-    QTest::newRow("unchanged") << 7 << QStringLiteral("19") << true;
-    QTest::newRow("less") << 7 << QStringLiteral("18") << true;
-    QTest::newRow("above") << 7 << QStringLiteral("19,5") << false;
+    // Line 7 asks for 19 more; the record takes them with the process's last operation.
+    QTest::newRow("unchanged") << 7 << 19.0 << QStringLiteral("19") << true;
+    QTest::newRow("less") << 7 << 19.0 << QStringLiteral("18") << true;
+    QTest::newRow("above") << 7 << 19.0 << QStringLiteral("19,5") << false;
+    // More than the line asked for: the record still saves as it stands.
+    QTest::newRow("overdone, unchanged") << 7 << 25.0 << QStringLiteral("25") << true;
+    QTest::newRow("overdone, above") << 7 << 25.0 << QStringLiteral("26") << false;
 }
 
 void TestEntryChange::boundOfAChange()
 {
     QFETCH(int, line);
+    QFETCH(double, recorded);
     QFETCH(QString, quantity);
     QFETCH(bool, saved);
     Editor t;
     t.in();
     // An earlier opening chose a line with a small need: it must not bound this record.
     t.add([&](TForm11 *w) { t.fillByRequisition(w, 2, 4, 24, 21, QStringLiteral("1")); });
-    const int id = t.addRecord(21, 17, 19, 8, QStringLiteral("no"), line);
+    const int id = t.addRecord(21, 17, recorded, 8, QStringLiteral("no"), line);
     t.refresh();
     t.go(id);
     t.change([&](TForm11 *w) {
@@ -267,7 +275,7 @@ void TestEntryChange::boundOfAChange()
     });
     t.verifyClean();
     QCOMPARE(t.smena(id, "kol_vo::numeric(12, 1)"),
-             saved ? QString::number(db::parseNumber(quantity), 'f', 1) : QStringLiteral("19.0"));
+             QString::number(saved ? db::parseNumber(quantity) : recorded, 'f', 1));
     QCOMPARE(t.messages().errors().isEmpty(), saved);
 }
 
@@ -331,6 +339,47 @@ void TestEntryChange::paintRule()
     t.verifyClean();
     QCOMPARE(sumOn, paint);
     QCOMPARE(brigadeLabelOn, paint);
+}
+
+// The wheel steps the lookup that has the focus; a click on the worker or the operation text
+// opens its chooser as the button beside it does.
+void TestEntryChange::wheelAndClicks()
+{
+    Editor t;
+    t.in();
+    int start = -1, down = -1, up = -1, onQuantity = -1;
+    QString worker, operation;
+    t.add([&](TForm11 *w) {
+        w->RG1Item0->click();
+        Editor::choose(w->LCB_id_doc, 1);
+        w->LCB_id_doc_item->setFocus();
+        w->LCB_id_doc_item->setCurrentIndex(0);
+        start = w->LCB_id_doc_item->currentIndex();
+        QWheelEvent wheelDown(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &wheelDown);
+        down = w->LCB_id_doc_item->currentIndex();
+        QWheelEvent wheelUp(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton,
+                            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &wheelUp);
+        up = w->LCB_id_doc_item->currentIndex();
+        w->Edit3->setFocus();
+        QApplication::sendEvent(w, &wheelDown);
+        onQuantity = w->LCB_id_doc_item->currentIndex();
+        t.scriptWorker(21);
+        QTest::mouseClick(w->Edit1, Qt::LeftButton);
+        worker = w->Edit1->text();
+        t.scriptOperation(4);
+        QTest::mouseClick(w->Edit2, Qt::LeftButton);
+        operation = w->Edit2->text();
+    });
+    t.verifyClean();
+    QCOMPARE(start, 0);
+    QCOMPARE(down, 1);
+    QCOMPARE(up, 0);
+    QCOMPARE(onQuantity, 0);
+    QCOMPARE(worker, t.scalar("select s_caption from cmn_contractor.person where id = 21"));
+    QCOMPARE(operation, QStringLiteral("СТ-1000; Покраска; Готовая продукция"));
 }
 
 QTEST_MAIN(TestEntryChange)
