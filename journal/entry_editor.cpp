@@ -367,6 +367,7 @@ void TForm11::fillFromJournalRow()
             = own.asFloat(QStringLiteral("f_need")) + own.asFloat(QStringLiteral("kol_vo"));
 
     setRequisitionLists();
+    Label13->setText(QStringLiteral("Заявка"));
     v_mnf_requisition.close();
     v_mnf_requisition_item.close();
     v_mnf_requisition.setSql(QStringLiteral(
