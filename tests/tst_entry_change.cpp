@@ -18,6 +18,7 @@ class TestEntryChange : public QObject
 private Q_SLOTS:
     void changeOpening_data();
     void changeOpening();
+    void viewOpening_data();
     void viewOpening();
     void changeSaves();
     void secondSaveKeepsItsRecord();
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void paintRule_data();
     void paintRule();
     void wheelAndClicks();
+    void keyFilters();
 };
 
 void TestEntryChange::changeOpening_data()
@@ -93,11 +95,18 @@ void TestEntryChange::changeOpening()
     QVERIFY(w->Button3->isEnabled() && w->Edit2->isEnabled() && !w->RG1->isHidden());
 }
 
+void TestEntryChange::viewOpening_data()
+{
+    changeOpening_data();
+}
+
+// Viewing works on every row, accepted or not, with nothing to change.
 void TestEntryChange::viewOpening()
 {
+    QFETCH(QString, ok);
     Editor t;
     t.in();
-    const int id = t.addRecord(21, 4, 3, 8, QStringLiteral("ok"), 1);
+    const int id = t.addRecord(21, 4, 3, 8, ok, 1);
     t.refresh();
     t.go(id);
     QString title, quantity;
@@ -380,6 +389,29 @@ void TestEntryChange::wheelAndClicks()
     QCOMPARE(onQuantity, 0);
     QCOMPARE(worker, t.scalar("select s_caption from cmn_contractor.person where id = 21"));
     QCOMPARE(operation, QStringLiteral("СТ-1000; Покраска; Готовая продукция"));
+}
+
+// Typing: the quantity takes digits and separators, rejects and hours digits only.
+void TestEntryChange::keyFilters()
+{
+    Editor t;
+    t.in();
+    QString quantity, rejects, hours;
+    t.add([&](TForm11 *w) {
+        w->Edit3->clear();
+        w->Edit4->clear();
+        w->Edit6->clear();
+        typeText(w->Edit3, QStringLiteral("1ж2,5-e"));
+        typeText(w->Edit4, QStringLiteral("3,x4"));
+        typeText(w->Edit6, QStringLiteral("8.ч"));
+        quantity = w->Edit3->text();
+        rejects = w->Edit4->text();
+        hours = w->Edit6->text();
+    });
+    t.verifyClean();
+    QCOMPARE(quantity, QStringLiteral("12,5"));
+    QCOMPARE(rejects, QStringLiteral("34"));
+    QCOMPARE(hours, QStringLiteral("8"));
 }
 
 QTEST_MAIN(TestEntryChange)
