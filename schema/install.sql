@@ -523,6 +523,7 @@ DECLARE
     member integer;
     day_col text;
     hours integer;
+    updated bigint;
 BEGIN
     SELECT * INTO rec FROM accounts_dep.smena WHERE id = p_id_smena FOR UPDATE;
     IF NOT FOUND THEN
@@ -571,7 +572,9 @@ BEGIN
                            ' AND month = $4 AND year = $5', day_col)
                 USING hours, member, rec.smena::integer,
                       extract(month FROM rec.data)::integer, extract(year FROM rec.data)::integer;
-            IF NOT FOUND THEN
+            -- EXECUTE leaves FOUND as it was: the row count tells whether a row was there.
+            GET DIAGNOSTICS updated = ROW_COUNT;
+            IF updated = 0 THEN
                 EXECUTE format('INSERT INTO accounts_dep.h_tabel (w_id, smena, month, year, %I)'
                                ' VALUES ($1, $2, $3, $4, $5)', day_col)
                     USING member, rec.smena::integer, extract(month FROM rec.data)::integer,

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -87,8 +88,9 @@ private:
 };
 
 // Grabs each window shown modally into OUTDIR/<name>.png; from the journal it opens the
-// personnel list through the menu, and there asks to delete a worker, and the process list,
-// and from it a process's operations, as a user would.
+// personnel list through the menu, and there asks to delete a worker, the process list and
+// from it a process's operations, and a record for changing, and from the entry editor the
+// material window, as a user would.
 class GrabModal : public ui::ModalSeam
 {
 public:
@@ -100,23 +102,37 @@ public:
     {
         dialog->show();
         settle(800);
-        if (dialog == forms().journal) {
-            dialog->grab().save(m_dir + QStringLiteral("/journal.png"));
-            grabCalendar(forms().journal, m_dir + QStringLiteral("/calendar.png"));
-            forms().journal->N1->trigger();
-            forms().journal->N5->trigger();
-        } else if (dialog == forms().processes) {
+        const QString name = dialog->objectName();
+        if (name == QLatin1String("TForm24")) {
+            auto *goods = dialog->findChild<QComboBox *>(QStringLiteral("LCB_id_gds_use"));
+            goods->setCurrentIndex(0);
+            emit goods->activated(0);
+            settle(300);
+        }
+        if (dialog == forms().processes) {
             // The operations of the demo's cabinet ШМ-01.
             dataModule().proc_tech.locate(QStringLiteral("id"), 3);
             qobject_cast<TForm4 *>(dialog)->Button2->click();
         } else {
-            const bool personnel = dialog == forms().personnel;
-            dialog->grab().save(m_dir + u'/'
-                                + (personnel ? QStringLiteral("personnel")
-                                             : QStringLiteral("process_operations"))
-                                + QStringLiteral(".png"));
-            if (personnel)
-                forms().personnel->Button3->click();
+            static const QHash<QString, QString> files {{"TForm1", "journal"},
+                                                        {"TForm5", "personnel"},
+                                                        {"TForm33", "process_operations"},
+                                                        {"TForm11", "entry_editor"},
+                                                        {"TForm24", "material"}};
+            dialog->grab().save(m_dir + u'/' + files.value(name, name) + QStringLiteral(".png"));
+        }
+        if (dialog == forms().journal) {
+            TForm1 *j = forms().journal;
+            grabCalendar(j, m_dir + QStringLiteral("/calendar.png"));
+            j->N1->trigger();
+            j->N5->trigger();
+            // A record not yet accepted, opened for changing.
+            j->currentJournal().locate(QStringLiteral("ok"), QStringLiteral("no"));
+            j->Button2->click();
+        } else if (dialog == forms().personnel) {
+            forms().personnel->Button3->click();
+        } else if (name == QLatin1String("TForm11")) {
+            dialog->findChild<QPushButton *>(QStringLiteral("Button5"))->click();
         }
         dialog->hide();
         return QDialog::Rejected;

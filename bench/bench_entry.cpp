@@ -1,0 +1,184 @@
+// Speed of the entry editor on a large day: the change opening, and "Запись" of a changed
+// record (update, hours posting, journal reload) next to the journal's own reload plus one
+// hours posting measured alone. Run by bench/run.sh after the large day is loaded; the program
+// starts on the tabel.conf of XDG_CONFIG_HOME (the stored account).
+
+#include "app/data_module.h"
+#include "app/forms.h"
+#include "app/startup.h"
+#include "db/db_error.h"
+#include "db/formats.h"
+#include "journal/entry_editor.h"
+#include "journal/journal_window.h"
+#include "timesheet/hours_posting.h"
+#include "ui/seams.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTextStream>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+QTextStream out(stdout);
+
+// Windows come and go at once: only the handlers' own work is timed.
+class NoModal : public ui::ModalSeam
+{
+public:
+    int exec(QDialog *) override { return 0; }
+};
+
+// A box during a run is a fault of the run: it is printed and answered No.
+class PrintedMessages : public ui::MessageSeam
+{
+public:
+    int shown = 0;
+    QMessageBox::StandardButton show(QWidget *, const QString &caption, const QString &text,
+                                     ui::Icon, QMessageBox::StandardButtons buttons) override
+    {
+        ++shown;
+        out << caption << ": " << text << '\n';
+        return buttons & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok;
+    }
+};
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double elapsedMs(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser cl;
+    const QCommandLineOption date(QStringLiteral("date"), QStringLiteral("дата журнала"),
+                                  QStringLiteral("yyyy-mm-dd"));
+    const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("повторов"),
+                                  QStringLiteral("n"), QStringLiteral("20"));
+    cl.addOptions({date, runs});
+    cl.addHelpOption();
+    cl.process(app);
+    const int n = qMax(1, cl.value(runs).toInt());
+    const QDate day = QDate::fromString(cl.value(date), Qt::ISODate);
+    if (!day.isValid()) {
+        out << "нужна --date yyyy-mm-dd\n";
+        return 2;
+    }
+
+    NoModal modal;
+    PrintedMessages messages;
+    ui::setModalSeam(&modal);
+    ui::setMessageSeam(&messages);
+    if (!startProgram({QStringLiteral("tabel")}))
+        return 1;
+    int status = 0;
+    try {
+        TDataModule6 &dm = dataModule();
+        TForm1 *j = forms().journal;
+        TForm11 *e = forms().entryEditor;
+        ui::setFixedNow(QDateTime(day, QTime(9, 0)));
+        j->currentShift = 1;
+        j->DateT->setDate(day);
+        db::Dataset &journal = dm.Smena1;
+        journal.params().setDate(QStringLiteral("data"), day);
+        journal.params().setText(QStringLiteral("OK"), QStringLiteral("ta"));
+
+        // The records changed here get a requisition line, which a record needs to be saved.
+        db::Command lines(&dm.ADO_DB);
+        lines.setText(QStringLiteral(
+            "update accounts_dep.smena s set id_doc_item = (select min(ri.id) from "
+            "mnf_doc.requisition_item ri where ri.id_doc = s.id_doc) where s.id in (select id "
+            "from accounts_dep.smena where data = :day and smena = 1 and ok = 'no' order by id "
+            "limit :n)"));
+        lines.params().setDate(QStringLiteral("day"), day);
+        lines.params().setInteger(QStringLiteral("n"), 2 * n);
+        lines.execute();
+        journal.close();
+        journal.open();
+        journal.setSort(TForm1::sortTextFor(6, false)); // "Кол-во", as a user may have it
+        db::Dataset withLine(&dm.ADO_DB);
+        withLine.setSql(QStringLiteral("select id from accounts_dep.smena where data = :day and "
+                                       "id_doc_item <> 0 and ok = 'no' order by id"));
+        withLine.params().setDate(QStringLiteral("day"), day);
+        withLine.open();
+        std::vector<int> ids;
+        for (withLine.first(); !withLine.eof(); withLine.next())
+            ids.push_back(int(withLine.asInteger(QStringLiteral("id"))));
+        if (int(ids.size()) < 2 * n)
+            throw db::DbError(QStringLiteral("мало записей для замера"));
+
+        std::vector<double> opening, save, reload, posting;
+        for (int i = 0; i < n; ++i) {
+            journal.locate(QStringLiteral("id"), ids[size_t(i)]);
+            QElapsedTimer t;
+            t.start();
+            e->openForChanging();
+            opening.push_back(elapsedMs(t));
+
+            // "Запись" of the record with another quantity.
+            journal.locate(QStringLiteral("id"), ids[size_t(n + i)]);
+            e->openForChanging();
+            const double quantity = db::parseNumber(e->Edit3->text());
+            e->Edit3->setText(db::formatGeneral(quantity - 0.25));
+            t.start();
+            e->Button1Click();
+            save.push_back(elapsedMs(t));
+
+            const int row = journal.recNo();
+            t.start();
+            j->reloadKeepingOrder(true, row);
+            reload.push_back(elapsedMs(t));
+
+            t.start();
+            timesheet::HoursPosting(dm.ADO_DB).afterSave(e->workerNumber, 1, day);
+            posting.push_back(elapsedMs(t));
+        }
+        if (messages.shown > 0)
+            throw db::DbError(QStringLiteral("во время замера были сообщения"));
+
+        const double open = median(opening);
+        const double written = median(save);
+        const double alone = median(reload) + median(posting);
+        const bool openOk = open <= 50;
+        const bool saveOk = written <= 1.5 * alone;
+        out << QStringLiteral("Записей в журнале: %1; повторов: %2\n")
+                   .arg(journal.recordCount())
+                   .arg(n);
+        out << QStringLiteral(
+                   "Открытие для изменения, мс (медиана / мин.): %1 / %2, цель ≤ 50: %3\n")
+                   .arg(open, 0, 'f', 1)
+                   .arg(*std::min_element(opening.begin(), opening.end()), 0, 'f', 1)
+                   .arg(openOk ? QStringLiteral("да") : QStringLiteral("НЕТ"));
+        out << QStringLiteral("«Запись» изменённой записи, мс: %1 (мин. %2)\n")
+                   .arg(written, 0, 'f', 1)
+                   .arg(*std::min_element(save.begin(), save.end()), 0, 'f', 1);
+        out << QStringLiteral("Перечитывание журнала, мс: %1; проводка часов, мс: %2\n")
+                   .arg(median(reload), 0, 'f', 1)
+                   .arg(median(posting), 0, 'f', 1);
+        out << QStringLiteral("«Запись» / (перечитывание + проводка): %1, цель ≤ 1,5: %2\n")
+                   .arg(written / alone, 0, 'f', 2)
+                   .arg(saveOk ? QStringLiteral("да") : QStringLiteral("НЕТ"));
+        status = openOk && saveOk ? 0 : 1;
+    } catch (const std::exception &ex) {
+        out << "Ошибка: " << ex.what() << '\n';
+        status = 1;
+    }
+    out.flush();
+    stopProgram();
+    ui::setModalSeam(nullptr);
+    ui::setMessageSeam(nullptr);
+    return status;
+}

@@ -1,0 +1,273 @@
+// Material consumption of a shift record: the proposal from the norm, the norm and batch
+// questions with their answers, an empty quantity, no goods, deleting a row, and a batch that
+// another client took from after the goods were chosen.
+
+#include "tst_entry_fixture.h"
+
+#include "journal/material_window.h"
+#include "ui/data_grid.h"
+
+using namespace entrytest;
+
+namespace {
+
+const int kGoods = 503; // bolts: operation 5 of item 201 takes them
+
+struct Material : Editor
+{
+    int record = 0;
+
+    // A record of item 201 with quantity 10 whose operation takes 0.5 bolts a piece.
+    Material(int colour = 0)
+    {
+        in();
+        p.db.exec("update mnf_operation.operation set f_qty_from = 0.5 where id = 5");
+        record = addRecord(21, 5, 10, 8, QStringLiteral("no"), 1);
+        p.db.exec(QStringLiteral("update accounts_dep.smena set color = %1 where id = %2")
+                      .arg(colour)
+                      .arg(record));
+    }
+    void use(double quantity, int goods = kGoods) const
+    {
+        p.db.exec(QStringLiteral("insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, "
+                                 "f_qty_use) values (%1, %2, %3)")
+                      .arg(record)
+                      .arg(goods)
+                      .arg(quantity));
+    }
+    // What the record has used of the goods, as the table holds it.
+    QString used(int goods = kGoods) const
+    {
+        return scalar(QStringLiteral("select coalesce(sum(f_qty_use), 0) from "
+                                     "accounts_dep.smena_gds_use where id_smena = %1 and "
+                                     "id_gds_use = %2")
+                          .arg(record)
+                          .arg(goods));
+    }
+    // Leaves the goods' batches holding `left` free pieces.
+    void batchLeaves(double left) const
+    {
+        p.db.exec(QStringLiteral("update cmn_gds_and_srv.consignment set f_qty_in = %1 + "
+                                 "(select coalesce(sum(f_qty_use), 0) from "
+                                 "accounts_dep.smena_gds_use where id_gds_use = %2) where id_gds "
+                                 "= %2")
+                      .arg(left)
+                      .arg(kGoods));
+    }
+    // Opens the record for changing, its material window by "Добавить", and drives that.
+    void material(const std::function<void(TForm24 *)> &inside)
+    {
+        refresh();
+        go(record);
+        change([&](TForm11 *w) {
+            modal().script<TForm24>([&](TForm24 *m) {
+                inside(m);
+                if (m->isVisible())
+                    m->Button2->click();
+                return m->result();
+            });
+            w->Button5->click();
+            listed = dirtest::columnTexts(w->DBGrid1->model(), 1);
+        });
+    }
+    QStringList listed; // the editor's material list after the window closed
+};
+
+} // namespace
+
+class TestMaterial : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void proposal_data();
+    void proposal();
+    void overTheNorm_data();
+    void overTheNorm();
+    void overTheBatch_data();
+    void overTheBatch();
+    void emptyQuantity();
+    void noGoods();
+    void deleteKeepsRowNumber();
+    void batchTakenMeanwhile_data();
+    void batchTakenMeanwhile();
+};
+
+void TestMaterial::proposal_data()
+{
+    QTest::addColumn<int>("colour");
+    QTest::addColumn<int>("goods");
+    QTest::addColumn<double>("usedBefore");
+    QTest::addColumn<QString>("proposed");
+    QTest::newRow("norm 0.5 x 10") << 0 << kGoods << 0.0 << QStringLiteral("5");
+    QTest::newRow("2 already used") << 0 << kGoods << 2.0 << QStringLiteral("3");
+    QTest::newRow("paint of the item") << 7035 << 7035 << 0.0 << QStringLiteral("3,5");
+}
+
+void TestMaterial::proposal()
+{
+    QFETCH(int, colour);
+    QFETCH(int, goods);
+    QFETCH(double, usedBefore);
+    QFETCH(QString, proposed);
+    Material t(colour);
+    if (usedBefore > 0)
+        t.use(usedBefore, goods);
+    QString shown, freeText;
+    t.material([&](TForm24 *m) {
+        QVERIFY(m->DBText1->text().isEmpty());
+        Editor::choose(m->LCB_id_gds_use, goods);
+        shown = m->Edit7->text();
+        freeText = m->DBText1->text();
+    });
+    t.verifyClean();
+    QCOMPARE(shown, proposed);
+    QVERIFY(freeText.startsWith(QStringLiteral("Свободно на складах: ")));
+}
+
+void TestMaterial::overTheNorm_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("Yes writes what the norm allows") << true << QStringLiteral("5");
+    QTest::newRow("No writes nothing") << false << QStringLiteral("2");
+}
+
+void TestMaterial::overTheNorm()
+{
+    QFETCH(bool, yes);
+    QFETCH(QString, after);
+    Material t;
+    t.use(2);
+    bool openAfterNo = false;
+    t.messages().answer(yes ? QMessageBox::Yes : QMessageBox::No);
+    t.material([&](TForm24 *m) {
+        Editor::choose(m->LCB_id_gds_use, kGoods);
+        m->Edit7->setText(QStringLiteral("4"));
+        m->Button1->click();
+        openAfterNo = m->isVisible() && m->Edit7->text() == QLatin1String("4");
+    });
+    t.verifyClean();
+    const testing::RecordedMessage box = t.messages().last();
+    QCOMPARE(box.caption, QStringLiteral("Запрос"));
+    QCOMPARE(box.text,
+             QStringLiteral("Расход ТМЦ не может быть больше остатка по партии! "
+                            "Расходовать весь остаток по партии?"));
+    QCOMPARE(box.icon, ui::Icon::Warning);
+    QCOMPARE(t.used(), after);
+    QCOMPARE(openAfterNo, !yes);
+    QCOMPARE(t.listed.size(), yes ? 2 : 1);
+}
+
+void TestMaterial::overTheBatch_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("Yes writes the remainder") << true << QStringLiteral("1.5");
+    QTest::newRow("No writes nothing") << false << QStringLiteral("0");
+}
+
+void TestMaterial::overTheBatch()
+{
+    QFETCH(bool, yes);
+    QFETCH(QString, after);
+    Material t;
+    t.batchLeaves(1.5);
+    t.messages().answer(yes ? QMessageBox::Yes : QMessageBox::No);
+    t.material([&](TForm24 *m) {
+        Editor::choose(m->LCB_id_gds_use, kGoods);
+        m->Button1->click(); // the proposed 5
+    });
+    t.verifyClean();
+    QCOMPARE(t.messages().last().text,
+             QStringLiteral("Расход ТМЦ не может быть больше партии! "
+                            "Расходовать весь остаток по партии?"));
+    QCOMPARE(t.used(), after);
+}
+
+void TestMaterial::emptyQuantity()
+{
+    Material t;
+    bool stillOpen = false;
+    t.material([&](TForm24 *m) {
+        Editor::choose(m->LCB_id_gds_use, kGoods);
+        m->Edit7->clear();
+        m->Button1->click();
+        stillOpen = m->isVisible();
+    });
+    t.verifyClean();
+    QCOMPARE(t.messages().errors(), QStringList {QStringLiteral("Расход ТМЦ не может быть 0!")});
+    QVERIFY(stillOpen);
+    QCOMPARE(t.used(), QStringLiteral("0"));
+}
+
+void TestMaterial::noGoods()
+{
+    Material t;
+    t.material([&](TForm24 *m) {
+        m->Edit7->setText(QStringLiteral("1"));
+        m->Button1->click();
+    });
+    t.verifyClean();
+    QCOMPARE(t.messages().errors(),
+             QStringList {QStringLiteral("Все поля должны быть заполнены!")});
+    QCOMPARE(t.count("select count(*) from accounts_dep.smena_gds_use where id_smena = "
+                     + QString::number(t.record)),
+             0);
+}
+
+void TestMaterial::deleteKeepsRowNumber()
+{
+    Material t;
+    t.use(1);
+    t.use(2);
+    t.use(3);
+    t.refresh();
+    t.go(t.record);
+    int rowAfter = 0;
+    QStringList before, after;
+    t.change([&](TForm11 *w) {
+        before = dirtest::columnTexts(w->DBGrid1->model(), 1);
+        w->smena_gds_use.setRecNo(2);
+        w->Button6->click();
+        rowAfter = w->smena_gds_use.recNo();
+        after = dirtest::columnTexts(w->DBGrid1->model(), 1);
+    });
+    t.verifyClean();
+    QVERIFY(t.messages().shown().isEmpty());
+    QCOMPARE(before.size(), 3);
+    QCOMPARE(after, (QStringList {before.at(0), before.at(2)}));
+    QCOMPARE(rowAfter, 2);
+    QCOMPARE(t.used(), QStringLiteral("4"));
+}
+
+void TestMaterial::batchTakenMeanwhile_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("Yes takes what is left") << true << QStringLiteral("2");
+    QTest::newRow("No takes nothing") << false << QStringLiteral("0");
+}
+
+// The remainder shown when the goods were chosen is gone by the time of "Запись": another
+// client used the batch. The write reads it again under the lock and asks the batch question.
+void TestMaterial::batchTakenMeanwhile()
+{
+    QFETCH(bool, yes);
+    QFETCH(QString, after);
+    Material t;
+    t.messages().answer(yes ? QMessageBox::Yes : QMessageBox::No);
+    t.material([&](TForm24 *m) {
+        Editor::choose(m->LCB_id_gds_use, kGoods);
+        t.batchLeaves(2);
+        m->Button1->click();
+    });
+    t.verifyClean();
+    QCOMPARE(t.messages().shown().size(), 1);
+    QCOMPARE(t.messages().last().text,
+             QStringLiteral("Расход ТМЦ не может быть больше партии! "
+                            "Расходовать весь остаток по партии?"));
+    QCOMPARE(t.used(), after);
+}
+
+QTEST_MAIN(TestMaterial)
+#include "tst_material.moc"
