@@ -7,6 +7,7 @@
 #include "tst_xlsx_reader.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,6 +45,7 @@ private slots:
     void newOpenDropsUnsaved();
     void titleMadeSafe_data();
     void titleMadeSafe();
+    void documentsFolderOutsideTests();
 
 private:
     QString folder() { return m_seams->spreadsheets.folder(); }
@@ -388,6 +390,17 @@ void TestXlsxFailures::titleMadeSafe()
     QCOMPARE(link.SetExcelVisible(true), 1);
     QCOMPARE(link.lastFile(), expected(QStringLiteral("%1 %2.xlsx").arg(start, kStamp)));
     QCOMPARE(xlsxtest::filesIn(folder()), QStringList {QFileInfo(link.lastFile()).fileName()});
+}
+
+// Without the test's seam the files go to the documents folder's "Tabel" (not opened here).
+void TestXlsxFailures::documentsFolderOutsideTests()
+{
+    ui::setSpreadsheetSeam(nullptr);
+    const QString folder = ui::spreadsheetFolder();
+    ui::setSpreadsheetSeam(&m_seams->spreadsheets);
+    QCOMPARE(QFileInfo(folder).fileName(), QStringLiteral("Tabel"));
+    QCOMPARE(QDir::cleanPath(QFileInfo(folder).path()),
+             QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
 }
 
 QTEST_MAIN(TestXlsxFailures)
