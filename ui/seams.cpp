@@ -1,6 +1,7 @@
 #include "seams.h"
 
 #include "db/db_error.h"
+#include "reports/engine/preview_window.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -86,6 +87,19 @@ public:
     }
 };
 
+class RealReportPreview : public ReportPreviewSeam
+{
+public:
+    void preview(QWidget *parent, const reports::PreparedReport &report) override
+    {
+        if (g_ending)
+            return;
+        reports::PreviewWindow window(report, parent);
+        window.setErrorDisplay([](QWidget *over, const QString &text) { showError(over, text); });
+        window.exec();
+    }
+};
+
 RealMessages g_realMessages;
 RealModal g_realModal;
 RealEnd g_realEnd;
@@ -93,6 +107,8 @@ RealEnd g_realEnd;
 MessageSeam *g_messages = &g_realMessages;
 ModalSeam *g_modal = &g_realModal;
 EndSeam *g_end = &g_realEnd;
+RealReportPreview g_realPreview;
+ReportPreviewSeam *g_preview = &g_realPreview;
 
 QDateTime g_fixedNow;
 std::optional<BuildStamp> g_stamp;
@@ -172,6 +188,18 @@ void endProgram()
 bool endRequested()
 {
     return g_ending;
+}
+
+// --- report preview ------------------------------------------------------------------------
+
+void setReportPreviewSeam(ReportPreviewSeam *seam)
+{
+    g_preview = seam ? seam : &g_realPreview;
+}
+
+void showReportPreview(QWidget *parent, const reports::PreparedReport &report)
+{
+    g_preview->preview(parent, report);
 }
 
 // --- clock ---------------------------------------------------------------------------------

@@ -12,6 +12,10 @@
 class QDialog;
 class QWidget;
 
+namespace reports {
+struct PreparedReport;
+}
+
 namespace ui {
 
 enum class Icon { None, Error, Question, Warning, Information };
@@ -82,6 +86,18 @@ BuildStamp parseBuildStamp(const QString &dateText, const QString &timeText);
 // This build's stamp, or the one a test put in.
 BuildStamp buildStamp();
 void setBuildStamp(const BuildStamp *stamp); // nullptr restores the compiler's
+
+// --- report preview ------------------------------------------------------------------------
+class ReportPreviewSeam
+{
+public:
+    virtual ~ReportPreviewSeam() = default;
+    virtual void preview(QWidget *parent, const reports::PreparedReport &report) = 0;
+};
+void setReportPreviewSeam(ReportPreviewSeam *seam); // nullptr restores the preview window
+// Shows the prepared pages in the preview window, from which they are printed or saved as
+// PDF (tests take the pages instead).
+void showReportPreview(QWidget *parent, const reports::PreparedReport &report);
 
 // --- errors in handlers --------------------------------------------------------------------
 // Shows the application's error display for the exception in flight: a modal box "Ошибка"
