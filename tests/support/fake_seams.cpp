@@ -187,6 +187,17 @@ ScriptedModal::Action ScriptedModal::reject()
     };
 }
 
+// --- report preview ------------------------------------------------------------------------
+
+reports::PreparedReport RecordedPreviews::last() const
+{
+    if (m_reports.isEmpty()) {
+        QTest::qFail("No report was previewed", __FILE__, __LINE__);
+        return {};
+    }
+    return m_reports.last();
+}
+
 // --- fixture -------------------------------------------------------------------------------
 
 SeamsFixture::SeamsFixture()
@@ -194,6 +205,7 @@ SeamsFixture::SeamsFixture()
     ui::setMessageSeam(&messages);
     ui::setModalSeam(&modal);
     ui::setEndSeam(&end);
+    ui::setReportPreviewSeam(&previews);
 }
 
 SeamsFixture::~SeamsFixture()
@@ -201,6 +213,7 @@ SeamsFixture::~SeamsFixture()
     ui::setMessageSeam(nullptr);
     ui::setModalSeam(nullptr);
     ui::setEndSeam(nullptr);
+    ui::setReportPreviewSeam(nullptr);
     ui::setFixedNow(QDateTime());
     ui::setBuildStamp(nullptr);
 }
