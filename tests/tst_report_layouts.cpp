@@ -79,6 +79,19 @@ QStringList column(const PreparedReport &r, double x)
     return out;
 }
 
+// A clone of the demo plant with some rows of a test's own, and a connection to it.
+struct DemoWith
+{
+    explicit DemoWith(const QString &sql)
+        : db(TestDatabase::From::Demo)
+    {
+        db.exec(sql);
+        connection.open(db.connectionString());
+    }
+    TestDatabase db;
+    db::Connection connection;
+};
+
 QString pdfText(const PreparedReport &r, const QString &path)
 {
     if (!reports::writePdf(r, path))
@@ -204,15 +217,12 @@ private Q_SLOTS:
     // adds the boxes and the pieces per item.
     void colourNotes()
     {
-        TestDatabase db(TestDatabase::From::Demo);
-        db.exec(QStringLiteral(
+        DemoWith demo(QStringLiteral(
             "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, "
             "color) select date '2031-01-10', 1, 1, o.id_inventory_items, o.id, 10, 4 + c, 1, c "
             "from mnf_operation.operation o, unnest(array[0, 1, 3]) c where o.id = (select "
             "min(id) from mnf_operation.operation where id_state = 0)"));
-        db::Connection c;
-        c.open(db.connectionString());
-        TForm17 layout(&c);
+        TForm17 layout(&demo.connection);
         const PreparedReport r = run(layout, QDate(2031, 1, 1), QDate(2031, 2, 1));
         QStringList notes = column(r, 10 + 88);
         notes.sort();
@@ -231,16 +241,12 @@ private Q_SLOTS:
     // page, every day column printed for a month of 30 days, the row's total, page numbers.
     void timesheetPages()
     {
-        TestDatabase db(TestDatabase::From::Demo);
-        db.exec(QStringLiteral(
+        DemoWith demo(QStringLiteral(
             "insert into cmn_contractor.person(s_caption, b_employee) select 'Яковлева ' || "
-            "lpad(n::text, 2, '0'), true from generate_series(1, 40) n"));
-        db.exec(QStringLiteral(
+            "lpad(n::text, 2, '0'), true from generate_series(1, 40) n;"
             "insert into accounts_dep.h_tabel(w_id, smena, month, year, d1, d2, d30) select id, "
             "1, 11, 2026, 8, 7, 4 from cmn_contractor.person where s_caption like 'Яковлева %'"));
-        db::Connection c;
-        c.open(db.connectionString());
-        TForm15 layout(&c);
+        TForm15 layout(&demo.connection);
         QCOMPARE(layout.caption(), QStringLiteral("Данные за:"));
         layout.setMonth(11, 2026);
         layout.query().open();
@@ -433,8 +439,7 @@ private Q_SLOTS:
     // same item are two groups with their own subtotals.
     void requisitionHeaders()
     {
-        TestDatabase db(TestDatabase::From::Demo);
-        db.exec(QStringLiteral(
+        DemoWith demo(QStringLiteral(
             "insert into mnf_doc.doc(s_number) values ('ЗВП-901'), ('ЗВП-902');"
             "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, "
             "id_doc) select date '2031-02-10', 1, 1, o.id_inventory_items, o.id, 10, v.q, 0, d.id "
@@ -445,9 +450,7 @@ private Q_SLOTS:
             "by ii2.id_nom))[v.which] from mnf_operation.operation o2 join "
             "cmn_inventory_items.inventory_items ii2 on ii2.id = o2.id_inventory_items) order by "
             "o.id limit 1) o on true"));
-        db::Connection c;
-        c.open(db.connectionString());
-        TForm25 layout(&c);
+        TForm25 layout(&demo.connection);
         const PreparedReport r = run(layout, QDate(2031, 2, 1), QDate(2031, 3, 1));
         const Rows rows = r.allRows();
         QCOMPARE(countRows(rows, {"ЗВП-901"}), 1);

@@ -79,7 +79,7 @@ struct Cell
     QString text; // Label
     Compute compute; // Computed, or the value a Sum adds per row
     QString mask; // "#0.00"; empty: numbers in general format
-    int alignment = 0x0001 | 0x0080; // Qt::AlignLeft | Qt::AlignVCenter
+    int alignment = int(Qt::AlignLeft | Qt::AlignVCenter);
     bool bold = false;
     double pointSize = 0; // 0: the layout's
     Frame frame;

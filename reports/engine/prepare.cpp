@@ -161,16 +161,16 @@ public:
             ++firstKeyed;
         }
 
-        std::vector<QString> keys(L.groups.size());
+        std::vector<QVariant> keys(L.groups.size());
         for (int r = 0; r < n; ++r) {
             const Row row(&m_data, r, &m_fields);
             // The outermost group whose key changed; it and every group inside it break.
             size_t changed = L.groups.size();
             for (size_t g = firstKeyed; g < L.groups.size(); ++g) {
-                const QString k = keyOf(L.groups[g], row);
+                QVariant k = keyOf(L.groups[g], row);
                 if (changed == L.groups.size() && (r == 0 || k != keys[g]))
                     changed = g;
-                keys[g] = k;
+                keys[g] = std::move(k);
             }
             if (r > 0 && changed < L.groups.size()) {
                 const Row previous(&m_data, r - 1, &m_fields);
@@ -227,11 +227,9 @@ private:
         m_totals.assign(m_sums.size(), 0.0);
     }
 
-    QString keyOf(const Group &g, const Row &row) const
+    static QVariant keyOf(const Group &g, const Row &row)
     {
-        if (g.key)
-            return db::displayText(g.key(row));
-        return row.text(g.keyField);
+        return g.key ? g.key(row) : row.value(g.keyField);
     }
 
     static double summand(const Cell &c, const Row &row)

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <optional>
 
 namespace reports {
 
@@ -60,17 +61,28 @@ void renderPage(QPainter &painter, const Page &page, double pixelsPerMm)
     QPen dotted(QColor(128, 128, 128));
     dotted.setWidthF(0.2);
     dotted.setStyle(Qt::DotLine);
+    std::optional<PenStyle> pen;
     for (const LineItem &l : page.lines) {
-        painter.setPen(l.pen == PenStyle::Solid ? solid : dotted);
+        if (pen != l.pen) {
+            painter.setPen(l.pen == PenStyle::Solid ? solid : dotted);
+            pen = l.pen;
+        }
         painter.drawLine(l.line);
     }
     painter.setPen(Qt::black);
+    // Most texts share the font of the one before: changing the painter's font costs more
+    // than drawing a short text.
     QFont font;
+    const TextItem *previous = nullptr;
     for (const TextItem &t : page.texts) {
-        font.setFamily(t.family);
-        font.setBold(t.bold);
-        font.setPointSizeF(t.pointSize * pointsToUnits);
-        painter.setFont(font);
+        if (!previous || previous->family != t.family || previous->bold != t.bold
+            || previous->pointSize != t.pointSize) {
+            font.setFamily(t.family);
+            font.setBold(t.bold);
+            font.setPointSizeF(t.pointSize * pointsToUnits);
+            painter.setFont(font);
+        }
+        previous = &t;
         // A little air between a frame line and the text.
         const QRectF box = t.box.adjusted(0.5, 0, -0.5, 0);
         painter.drawText(box, t.alignment | Qt::TextSingleLine, t.text);
