@@ -13,7 +13,7 @@ day=2027-01-15   # no demo record falls on it
 db=tabel_bench
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TABEL_CMAKE_ARGS:-} >/dev/null
-cmake --build "$build" --target bench_journal bench_startup bench_entry
+cmake --build "$build" --target bench_journal bench_startup bench_entry bench_report
 
 port=$(scripts/pg.sh free-port 55900)
 cluster=$(mktemp -d /tmp/tabel-bench.XXXXXX)
@@ -110,4 +110,9 @@ XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_journal" \
 # The entry editor on the same large day (it gives some of its records a requisition line).
 XDG_CONFIG_HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_entry" \
     --date "$day" --runs "$runs" || status=$?
+
+# The workers summary over the large day: 10,000 rows of its query, one per worker.
+XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_report" \
+    --server 127.0.0.1 --port "$port" --database "$db" --from "$day" \
+    --to "$(date -d "$day + 1 day" +%F)" --runs "${TABEL_BENCH_REPORT_RUNS:-7}" || status=$?
 exit $status

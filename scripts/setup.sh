@@ -3,7 +3,8 @@
 set -euo pipefail
 # qt6-translations-l10n: Qt's own texts (message box buttons, calendars, edit menus) in Russian.
 PKGS=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n libqt6sql6-odbc unixodbc
-      unixodbc-dev odbc-postgresql postgresql-15 libxlsxwriter-dev fonts-liberation xvfb xauth python3-openpyxl)
+      unixodbc-dev odbc-postgresql postgresql-15 libxlsxwriter-dev fonts-liberation xvfb xauth python3-openpyxl
+      poppler-utils)
 missing=()
 for p in "${PKGS[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
