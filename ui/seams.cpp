@@ -1,6 +1,7 @@
 #include "seams.h"
 
 #include "db/db_error.h"
+#include "ui/error_log.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -148,6 +149,8 @@ QMessageBox::StandardButton showMessage(QWidget *parent, const QString &caption,
                                         const QString &text, Icon icon,
                                         QMessageBox::StandardButtons buttons)
 {
+    if (icon == Icon::Error)
+        appendErrorLog(parent, text);
     return g_messages->show(parent, caption, text, icon, buttons);
 }
 

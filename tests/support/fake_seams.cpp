@@ -1,7 +1,10 @@
 #include "fake_seams.h"
 
+#include "ui/error_log.h"
+
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 
@@ -213,6 +216,8 @@ SeamsFixture::SeamsFixture()
     ui::setModalSeam(&modal);
     ui::setEndSeam(&end);
     ui::setSpreadsheetSeam(&spreadsheets);
+    m_oldStateHome = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", stateHome.path().toUtf8());
 }
 
 SeamsFixture::~SeamsFixture()
@@ -223,6 +228,16 @@ SeamsFixture::~SeamsFixture()
     ui::setSpreadsheetSeam(nullptr);
     ui::setFixedNow(QDateTime());
     ui::setBuildStamp(nullptr);
+    if (m_oldStateHome.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", m_oldStateHome);
+}
+
+QString SeamsFixture::errorLog() const
+{
+    QFile file(ui::errorLogPath());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 void SeamsFixture::setBuildStamp(int date, int time)

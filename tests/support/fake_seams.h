@@ -163,6 +163,13 @@ public:
     ScriptedModal modal;
     RecordingEnd end;
     RecordingSpreadsheets spreadsheets;
+
+    // The error log of this test: XDG_STATE_HOME points here while the fixture lives.
+    QTemporaryDir stateHome;
+    QString errorLog() const; // the log's whole text, "" when there is none
+
+private:
+    QByteArray m_oldStateHome;
 };
 
 } // namespace testing
