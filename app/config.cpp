@@ -10,6 +10,17 @@ QString AppConfig::filePath()
     return ui::userConfigDir() + QStringLiteral("/tabel.conf");
 }
 
+// The access code stays on only while the line is missing, empty or says so; any other word
+// an administrator wrote ("false", "off", "нет") is taken as switching it off.
+static bool switchedOn(const QVariant &value, bool byDefault)
+{
+    const QString text = value.toString().trimmed().toLower();
+    if (text.isEmpty())
+        return byDefault;
+    return text == QLatin1String("true") || text == QLatin1String("yes")
+        || text == QLatin1String("on") || text == QLatin1String("1");
+}
+
 AppConfig AppConfig::load()
 {
     AppConfig c;
@@ -20,6 +31,7 @@ AppConfig AppConfig::load()
         s.setValue(QStringLiteral("database"), c.database);
         s.setValue(QStringLiteral("login"), c.login);
         s.setValue(QStringLiteral("password"), c.password);
+        s.setValue(QStringLiteral("access_code"), c.accessCode);
         s.sync();
         return c;
     }
@@ -28,6 +40,7 @@ AppConfig AppConfig::load()
     c.database = s.value(QStringLiteral("database"), c.database).toString();
     c.login = s.value(QStringLiteral("login"), c.login).toString();
     c.password = s.value(QStringLiteral("password"), c.password).toString();
+    c.accessCode = switchedOn(s.value(QStringLiteral("access_code")), c.accessCode);
     return c;
 }
 

@@ -12,6 +12,9 @@ struct AppConfig
     QString database = QStringLiteral("norvik_erp_dev");
     QString login = QStringLiteral("wvk");
     QString password = QStringLiteral("wuvbzad");
+    // The password field's initial text logs in as the stored account; `access_code=false`
+    // makes it an ordinary password.
+    bool accessCode = true;
 
     static QString filePath();
     static AppConfig load(); // writes the defaults when the file is missing
