@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +54,7 @@ private Q_SLOTS:
     void accessCodeLogsInAsStoredAccount();
     void accessCodeSetting_data();
     void accessCodeSetting();
+    void firstStartWritesAccessCodeOn();
     void accessModes_data();
     void accessModes();
     void failedLogin_data();
@@ -159,6 +161,21 @@ void TestLogin::accessCodeSetting()
     QCOMPARE(p.journal()->accessMode,
              loggedIn == QLatin1String("wvk") ? AccessMode::Full : AccessMode::Entry);
     QVERIFY(p.seams.errorLog().isEmpty());
+}
+
+void TestLogin::firstStartWritesAccessCodeOn()
+{
+    ProgramFixture p;
+    const QString file = p.configDir() + QStringLiteral("/tabel.conf");
+    QVERIFY(QFile::remove(file));
+    // The arguments name the server; the stored account comes from the defaults just written.
+    QVERIFY(p.start());
+    QSettings c(file, QSettings::IniFormat);
+    QCOMPARE(c.value(QStringLiteral("access_code")).toString(), QStringLiteral("true"));
+    QCOMPARE(c.value(QStringLiteral("login")).toString(), QStringLiteral("wvk"));
+    p.login(QStringLiteral("кто-угодно"));
+    QVERIFY2(p.seams.messages.shown().isEmpty(), qPrintable(p.seams.messages.texts().join('\n')));
+    QCOMPARE(p.journal()->currentLogin, QStringLiteral("wvk"));
 }
 
 void TestLogin::accessModes_data()
