@@ -28,6 +28,14 @@ void keepPrivate(const QString &path)
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
+// The access code stays on only while the line is missing, empty or says so; any other word
+// an administrator wrote ("false", "off", "нет") is taken as switching it off.
+bool accessCodeOn(const QVariant &value, bool byDefault)
+{
+    const QString text = value.toString().trimmed();
+    return text.isEmpty() ? byDefault : switchedOn(text);
+}
+
 } // namespace
 
 AppConfig AppConfig::load()
@@ -44,6 +52,7 @@ AppConfig AppConfig::load()
             s.setValue(QStringLiteral("login"), c.login);
             s.setValue(QStringLiteral("password"), c.password);
             s.setValue(QStringLiteral("show_hidden_commands"), c.showHiddenCommands);
+            s.setValue(QStringLiteral("access_code"), c.accessCode);
         } else {
             c.server = s.value(QStringLiteral("server"), c.server).toString();
             c.port = s.value(QStringLiteral("port"), c.port).toInt();
@@ -52,6 +61,7 @@ AppConfig AppConfig::load()
             c.password = s.value(QStringLiteral("password"), c.password).toString();
             c.showHiddenCommands
                 = switchedOn(s.value(QStringLiteral("show_hidden_commands")).toString());
+            c.accessCode = accessCodeOn(s.value(QStringLiteral("access_code")), c.accessCode);
         }
         s.sync();
     }

@@ -15,6 +15,9 @@ struct AppConfig
     // Shows the journal's commands that the delivered layout hides (key show_hidden_commands);
     // the environment variable TABEL_SHOW_HIDDEN_COMMANDS, when set, overrides the file.
     bool showHiddenCommands = false;
+    // The password field's initial text logs in as the stored account; `access_code=false`
+    // makes it an ordinary password.
+    bool accessCode = true;
 
     static QString filePath();
     // Writes the defaults when the file is missing. The file holds a password, so it is kept

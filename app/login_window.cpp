@@ -4,7 +4,9 @@
 #include "app/data_module.h"
 #include "app/forms.h"
 #include "app/version_check.h"
+#include "db/db_error.h"
 #include "journal/journal_window.h"
+#include "ui/error_log.h"
 #include "ui/seams.h"
 
 #include <QFormLayout>
@@ -85,7 +87,7 @@ void TForm23::Button1Click()
     journal->currentShift = 1;
     journal->currentLogin = Edit1->text().trimmed();
     journal->currentPassword = Edit2->text().trimmed();
-    if (journal->currentPassword == QLatin1String(kAccessCode)) {
+    if (m_config.accessCode && journal->currentPassword == QLatin1String(kAccessCode)) {
         journal->currentLogin = m_config.login;
         journal->currentPassword = m_config.password;
     }
@@ -99,7 +101,10 @@ void TForm23::Button1Click()
     dm.ADO_DB.close();
     try {
         dm.ADO_DB.open(db::buildConnectionString(p));
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        // The box names the server only; the log keeps the server's reason for support.
+        const auto *dbError = dynamic_cast<const db::DbError *>(&e);
+        ui::appendErrorLog(this, dbError ? dbError->text() : QString::fromUtf8(e.what()));
         ui::showError(this,
                       QStringLiteral("Подключение к БД отсутсвует (сервер: %1, БД: %2)")
                           .arg(m_commandLine.arg1, m_commandLine.arg2));

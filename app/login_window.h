@@ -16,7 +16,8 @@ class TForm23 : public ui::Window
 public:
     TForm23(const CommandLine &commandLine, const AppConfig &config, QWidget *parent = nullptr);
 
-    // Typed as the password, logs in as the stored account whatever login was typed.
+    // Typed as the password, logs in as the stored account whatever login was typed, unless
+    // tabel.conf switches it off (then it is a password like any other).
     static constexpr const char *kAccessCode = "4739";
 
     QLabel *Label3;

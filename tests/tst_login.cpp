@@ -9,10 +9,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 
 using namespace testing;
@@ -50,6 +52,9 @@ class TestLogin : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void accessCodeLogsInAsStoredAccount();
+    void accessCodeSetting_data();
+    void accessCodeSetting();
+    void firstStartWritesAccessCodeOn();
     void accessModes_data();
     void accessModes();
     void failedLogin_data();
@@ -81,6 +86,96 @@ void TestLogin::accessCodeLogsInAsStoredAccount()
     QVERIFY(p.loginWindow()->isHidden());
     QCOMPARE(j->currentShift, 1);
     QVERIFY2(p.seams.messages.shown().isEmpty(), qPrintable(p.seams.messages.texts().join('\n')));
+}
+
+void TestLogin::accessCodeSetting_data()
+{
+    QTest::addColumn<QString>("setting"); // access_code in tabel.conf; null: no such line
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QString>("loggedIn"); // "" when the login fails
+
+    // tabel_code's own password is the code's text.
+    QTest::newRow("no setting: the code") << QString() << "кто-угодно"
+                                          << "wvk";
+    QTest::newRow("on: the code before a password") << "true"
+                                                    << "tabel_code"
+                                                    << "wvk";
+    QTest::newRow("empty: the code") << ""
+                                     << "кто-угодно"
+                                     << "wvk";
+    QTest::newRow("off: refused") << "false"
+                                  << "кто-угодно"
+                                  << "";
+    QTest::newRow("off: no stored account") << "false"
+                                            << "wvk"
+                                            << "";
+    QTest::newRow("off: an ordinary password") << "false"
+                                               << "tabel_code"
+                                               << "tabel_code";
+    QTest::newRow("OFF") << "OFF"
+                         << "senior"
+                         << "";
+    QTest::newRow("0") << "0"
+                       << "tabel_code"
+                       << "tabel_code";
+    QTest::newRow("a word it does not know: off") << "нет"
+                                                  << "кто-угодно"
+                                                  << "";
+}
+
+void TestLogin::accessCodeSetting()
+{
+    QFETCH(QString, setting);
+    QFETCH(QString, login);
+    QFETCH(QString, loggedIn);
+    ProgramFixture p;
+    ensureLogin(p.db, QStringLiteral("tabel_code"), QStringLiteral("4739"));
+    if (!setting.isNull()) {
+        QSettings c(p.configDir() + QStringLiteral("/tabel.conf"), QSettings::IniFormat);
+        c.setValue(QStringLiteral("access_code"), setting);
+    }
+    QVERIFY(p.start());
+    // The window starts the same either way; the user presses "Вход" with the field untouched.
+    QCOMPARE(p.loginWindow()->Edit2->text(), QStringLiteral("4739"));
+    p.seams.modal.script(QStringLiteral("TForm1"), ScriptedModal::reject());
+    p.loginWindow()->Edit1->setText(login);
+    p.loginWindow()->Button1->click();
+
+    if (loggedIn.isEmpty()) {
+        // A failed login as any other: the box, the end, no journal; the log keeps the server's
+        // reason beside the box's text.
+        QCOMPARE(p.seams.messages.errors(),
+                 QStringList {kNoConnection.arg(p.serverArgument(), p.db.name())});
+        QCOMPARE(p.seams.end.count(), 1);
+        QVERIFY(!p.seams.modal.shown().contains(QStringLiteral("TForm1")));
+        const QStringList log = p.seams.errorLog().split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(log.size(), 2);
+        QVERIFY2(log.at(0).contains(QStringLiteral("\"%1\"").arg(login.trimmed())),
+                 qPrintable(log.at(0)));
+        QVERIFY(log.at(1).endsWith(kNoConnection.arg(p.serverArgument(), p.db.name())));
+        return;
+    }
+    QVERIFY2(p.seams.messages.shown().isEmpty(), qPrintable(p.seams.messages.texts().join('\n')));
+    QCOMPARE(p.seams.modal.shown(), QStringList {QStringLiteral("TForm1")});
+    QCOMPARE(p.journal()->currentLogin, loggedIn);
+    QCOMPARE(p.journal()->accessMode,
+             loggedIn == QLatin1String("wvk") ? AccessMode::Full : AccessMode::Entry);
+    QVERIFY(p.seams.errorLog().isEmpty());
+}
+
+void TestLogin::firstStartWritesAccessCodeOn()
+{
+    ProgramFixture p;
+    const QString file = p.configDir() + QStringLiteral("/tabel.conf");
+    QVERIFY(QFile::remove(file));
+    // The arguments name the server; the stored account comes from the defaults just written.
+    QVERIFY(p.start());
+    QSettings c(file, QSettings::IniFormat);
+    QCOMPARE(c.value(QStringLiteral("access_code")).toString(), QStringLiteral("true"));
+    QCOMPARE(c.value(QStringLiteral("login")).toString(), QStringLiteral("wvk"));
+    p.login(QStringLiteral("кто-угодно"));
+    QVERIFY2(p.seams.messages.shown().isEmpty(), qPrintable(p.seams.messages.texts().join('\n')));
+    QCOMPARE(p.journal()->currentLogin, QStringLiteral("wvk"));
 }
 
 void TestLogin::accessModes_data()

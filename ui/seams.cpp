@@ -4,6 +4,7 @@
 #include "ui/build_texts.h"
 #include "ui/window.h"
 #include "reports/engine/preview_window.h"
+#include "ui/error_log.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -166,6 +167,8 @@ QMessageBox::StandardButton showMessage(QWidget *parent, const QString &caption,
                                         const QString &text, Icon icon,
                                         QMessageBox::StandardButtons buttons)
 {
+    if (icon == Icon::Error)
+        appendErrorLog(parent, text);
     return g_messages->show(parent, caption, text, icon, buttons);
 }
 

@@ -34,7 +34,7 @@ public:
 };
 void setMessageSeam(MessageSeam *seam); // nullptr restores the real boxes
 
-// "Ошибка", error icon, OK.
+// "Ошибка", error icon, OK. Every error box is also written to the error log (ui/error_log.h).
 void showError(QWidget *parent, const QString &text);
 // Question with Yes and No; true on Yes.
 bool askYesNo(QWidget *parent, const QString &caption, const QString &text,

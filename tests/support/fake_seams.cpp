@@ -1,7 +1,10 @@
 #include "fake_seams.h"
 
+#include "ui/error_log.h"
+
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 
@@ -225,6 +228,8 @@ SeamsFixture::SeamsFixture()
     ui::setEndSeam(&end);
     ui::setSpreadsheetSeam(&spreadsheets);
     ui::setReportPreviewSeam(&previews);
+    m_oldStateHome = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", stateHome.path().toUtf8());
 }
 
 SeamsFixture::~SeamsFixture()
@@ -236,6 +241,16 @@ SeamsFixture::~SeamsFixture()
     ui::setReportPreviewSeam(nullptr);
     ui::setFixedNow(QDateTime());
     ui::setBuildStamp(nullptr);
+    if (m_oldStateHome.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", m_oldStateHome);
+}
+
+QString SeamsFixture::errorLog() const
+{
+    QFile file(ui::errorLogPath());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 void SeamsFixture::setBuildStamp(int date, int time)

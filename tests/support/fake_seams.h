@@ -182,6 +182,13 @@ public:
     RecordingEnd end;
     RecordingSpreadsheets spreadsheets;
     RecordedPreviews previews;
+
+    // The error log of this test: XDG_STATE_HOME points here while the fixture lives.
+    QTemporaryDir stateHome;
+    QString errorLog() const; // the log's whole text, "" when there is none
+
+private:
+    QByteArray m_oldStateHome;
 };
 
 } // namespace testing
