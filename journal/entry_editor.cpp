@@ -561,9 +561,20 @@ void TForm11::Button4Click()
 {
     TForm4 *w = forms().processes;
     w->tag = 1;
+    // The list opens on the record's own operation, or on the first one for a new record.
+    db::Dataset &operations = dataModule().operation;
+    operations.open();
+    if (tag == 1 || !operations.locate(QStringLiteral("id"), operationId, true))
+        operations.first();
+    w->Button2->setText(QStringLiteral("Выбрать"));
+    w->Button2->setDefault(true);
+    w->Button1->setVisible(false);
+    w->Button3->setVisible(false);
+    w->Edit1->clear();
     chosenOperation.picked = false;
     ui::showModal(w);
-    dataModule().operation.setFiltered(false);
+    w->Button2->setDefault(false);
+    operations.setFiltered(false);
     if (chosenOperation.picked) {
         operationId = chosenOperation.operationId;
         itemId = chosenOperation.itemId;

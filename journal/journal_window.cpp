@@ -78,6 +78,18 @@ void showList(db::Dataset &ds, QDialog *w)
     ui::showModal(w);
 }
 
+// A list that doubles as a chooser, opened from the menu for editing: its tag, its add and
+// delete buttons and its change button's caption, which a chooser opening left as "Выбрать".
+template<typename List>
+void showListForEditing(db::Dataset &ds, List *w)
+{
+    w->tag = 0;
+    w->Button1->setVisible(true);
+    w->Button3->setVisible(true);
+    w->Button2->setText(QStringLiteral("Изменить"));
+    showList(ds, w);
+}
+
 } // namespace
 
 QList<db::DatasetModel::Column> TForm1::gridColumns()
@@ -512,13 +524,7 @@ void TForm1::openChild(const std::function<void()> &open)
 
 void TForm1::N1Click()
 {
-    openChild([] {
-        TForm5 *w = forms().personnel;
-        w->tag = 0;
-        w->Button1->setVisible(true);
-        w->Button3->setVisible(true);
-        showList(dataModule().workers, w);
-    });
+    openChild([] { showListForEditing(dataModule().workers, forms().personnel); });
 }
 
 void TForm1::N19Click()
@@ -543,35 +549,17 @@ void TForm1::N9Click()
 
 void TForm1::N3Click()
 {
-    openChild([] {
-        TForm3 *w = forms().items;
-        w->tag = 0;
-        w->Button1->setVisible(true);
-        w->Button3->setVisible(true);
-        showList(dataModule().inventory_items, w);
-    });
+    openChild([] { showListForEditing(dataModule().inventory_items, forms().items); });
 }
 
 void TForm1::N6Click()
 {
-    openChild([] {
-        TForm8 *w = forms().operationTypes;
-        w->tag = 0;
-        w->Button1->setVisible(true);
-        w->Button3->setVisible(true);
-        showList(dataModule().operation_type, w);
-    });
+    openChild([] { showListForEditing(dataModule().operation_type, forms().operationTypes); });
 }
 
 void TForm1::N5Click()
 {
-    openChild([] {
-        TForm4 *w = forms().processes;
-        w->tag = 0;
-        w->Button1->setVisible(true);
-        w->Button3->setVisible(true);
-        showList(dataModule().proc_tech, w);
-    });
+    openChild([] { showListForEditing(dataModule().proc_tech, forms().processes); });
 }
 
 void TForm1::N11Click()

@@ -205,9 +205,10 @@ void TestProcChooser::menuAfterChooser()
     });
     openChooser();
     bool add = false, remove = false, headerEditable = false;
-    QString changeButton;
+    QString changeButton, listButton;
     fromMenu(t, [&](TForm4 *w) {
         add = w->Button1->isVisible();
+        listButton = w->Button2->text();
         remove = w->Button3->isVisible();
         QVERIFY(goToProcess(1));
         openProcess(t, w, [&](TForm33 *p) {
@@ -219,6 +220,8 @@ void TestProcChooser::menuAfterChooser()
     t.verifyClean();
     QVERIFY(add);
     QVERIFY(remove);
+    // The menu's list edits again, and says so.
+    QCOMPARE(listButton, QStringLiteral("Изменить"));
     QCOMPARE(changeButton, QStringLiteral("Изменить"));
     QVERIFY(headerEditable);
 }
