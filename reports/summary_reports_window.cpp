@@ -1,21 +1,65 @@
 #include "summary_reports_window.h"
 
+#include "app/data_module.h"
+#include "app/forms.h"
+#include "ui/seams.h"
+
 #include <QDateEdit>
-#include <QFormLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *button(const QString &text, const char *name)
+{
+    auto *b = new QPushButton(text);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
 
 TForm18::TForm18(QWidget *parent)
     : ui::Window(QStringLiteral("Отчеты"), parent)
 {
     setObjectName(QStringLiteral("TForm18"));
-    DTPicker1 = new QDateEdit;
-    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    DTPicker2 = new QDateEdit;
-    DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
-    for (QDateEdit *d : {DTPicker1, DTPicker2}) {
-        d->setCalendarPopup(true);
-        d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    }
-    auto *form = new QFormLayout(this);
-    form->addRow(QStringLiteral("С"), DTPicker1);
-    form->addRow(QStringLiteral("По"), DTPicker2);
+    RadioGroup1 = new reports::RadioGroup;
+    GroupBox1 = new reports::PeriodBox;
+    DTPicker1 = GroupBox1->DTPicker1;
+    DTPicker2 = GroupBox1->DTPicker2;
+    Button4 = button(QStringLiteral("Отчет по рабочим"), "Button4");
+    Button2 = button(QStringLiteral("Отчет по продукции"), "Button2");
+    Button1 = button(QStringLiteral("Детальный отчет по рабочим"), "Button1");
+    Button3 = button(QStringLiteral("Детальный отчет по продукции"), "Button3");
+    Button7 = button(QStringLiteral("Детальный отчет по заявкам"), "Button7");
+    Button6 = button(QStringLiteral("Excel (0 из 0)"), "Button6");
+    Button5 = button(QStringLiteral("Выход"), "Button5");
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(RadioGroup1);
+    layout->addWidget(GroupBox1);
+    for (QPushButton *b : {Button4, Button2, Button1, Button3, Button7, Button6, Button5})
+        layout->addWidget(b);
+    layout->addStretch(1);
+    setMinimumWidth(320);
+
+    XLS_Rep.setConnection(&dataModule().ADO_DB);
+    XLS_Rep.setSql(QStringList {
+        QStringLiteral("select sum(smena.kol_vo-smena.brak) as kolvo, vid_oper.vid,"),
+        QStringLiteral("inventory_items.nom, oper.naimen, color,inventory_items.massa*sum(smena."
+                       "kol_vo-smena.brak) as mass "),
+        QStringLiteral("from accounts_dep.smena,accounts_dep.inventory_items,accounts_dep.vid_oper,"
+                       " accounts_dep.oper where inventory_items.id=smena.i_id and "
+                       "vid_oper.id=oper.vid"),
+        QStringLiteral("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 "),
+        QStringLiteral("group by inventory_items.nom,color, oper.naimen, vid_oper.vid, "
+                       "inventory_items.massa order by inventory_items.nom")});
+
+    ui::connectGuarded(Button5, &QPushButton::clicked, this, &TForm18::Button5Click);
+}
+
+void TForm18::Button5Click()
+{
+    reject();
 }
