@@ -3,8 +3,12 @@
 #include "db/db_error.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QPointer>
+#include <QStandardPaths>
+#include <QUrl>
 #include <QWidget>
 #include <exception>
 #include <optional>
@@ -86,6 +90,22 @@ public:
     }
 };
 
+class RealSpreadsheets : public SpreadsheetSeam
+{
+public:
+    QString folder() override
+    {
+        QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (base.isEmpty())
+            base = QDir::homePath();
+        return QDir(base).filePath(QStringLiteral("Tabel"));
+    }
+    bool open(const QString &path) override
+    {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+};
+
 RealMessages g_realMessages;
 RealModal g_realModal;
 RealEnd g_realEnd;
@@ -93,6 +113,8 @@ RealEnd g_realEnd;
 MessageSeam *g_messages = &g_realMessages;
 ModalSeam *g_modal = &g_realModal;
 EndSeam *g_end = &g_realEnd;
+RealSpreadsheets g_realSpreadsheets;
+SpreadsheetSeam *g_spreadsheets = &g_realSpreadsheets;
 
 QDateTime g_fixedNow;
 std::optional<BuildStamp> g_stamp;
@@ -253,6 +275,23 @@ void setBuildStamp(const BuildStamp *stamp)
         g_stamp = *stamp;
     else
         g_stamp.reset();
+}
+
+// --- spreadsheet output --------------------------------------------------------------------
+
+void setSpreadsheetSeam(SpreadsheetSeam *seam)
+{
+    g_spreadsheets = seam ? seam : &g_realSpreadsheets;
+}
+
+QString spreadsheetFolder()
+{
+    return g_spreadsheets->folder();
+}
+
+bool openSpreadsheet(const QString &path)
+{
+    return g_spreadsheets->open(path);
 }
 
 // --- errors in handlers --------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 // Seams between the windows and the world: message boxes, modal showing, the end of the
-// program, the clock and the build stamp. Production uses Qt; tests put scripted fakes in.
+// program, the clock, the build stamp and the spreadsheet output. Production uses Qt; tests put
+// scripted fakes in.
 
 #include <QDate>
 #include <QDateTime>
@@ -82,6 +83,22 @@ BuildStamp parseBuildStamp(const QString &dateText, const QString &timeText);
 // This build's stamp, or the one a test put in.
 BuildStamp buildStamp();
 void setBuildStamp(const BuildStamp *stamp); // nullptr restores the compiler's
+
+// --- spreadsheet output --------------------------------------------------------------------
+// Where exported workbooks are saved and how a saved one is handed to the user.
+class SpreadsheetSeam
+{
+public:
+    virtual ~SpreadsheetSeam() = default;
+    // The folder new workbooks go to (it may not exist yet).
+    virtual QString folder() = 0;
+    // Opens the saved file with the desktop's application for it; false when none took it.
+    virtual bool open(const QString &path) = 0;
+};
+void setSpreadsheetSeam(SpreadsheetSeam *seam); // nullptr restores the real one
+// The user's documents folder, sub-folder "Tabel" (the home folder when there is none).
+QString spreadsheetFolder();
+bool openSpreadsheet(const QString &path);
 
 // --- errors in handlers --------------------------------------------------------------------
 // Shows the application's error display for the exception in flight: a modal box "Ошибка"

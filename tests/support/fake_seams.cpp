@@ -1,6 +1,7 @@
 #include "fake_seams.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QPushButton>
 #include <QTest>
 
@@ -187,6 +188,23 @@ ScriptedModal::Action ScriptedModal::reject()
     };
 }
 
+// --- spreadsheet output --------------------------------------------------------------------
+
+QString RecordingSpreadsheets::folder()
+{
+    if (!m_folder.isEmpty())
+        return m_folder;
+    if (!m_temp)
+        m_temp = std::make_unique<QTemporaryDir>();
+    return QDir(m_temp->path()).filePath(QStringLiteral("Tabel"));
+}
+
+bool RecordingSpreadsheets::open(const QString &path)
+{
+    m_opened.append(path);
+    return canOpen;
+}
+
 // --- fixture -------------------------------------------------------------------------------
 
 SeamsFixture::SeamsFixture()
@@ -194,6 +212,7 @@ SeamsFixture::SeamsFixture()
     ui::setMessageSeam(&messages);
     ui::setModalSeam(&modal);
     ui::setEndSeam(&end);
+    ui::setSpreadsheetSeam(&spreadsheets);
 }
 
 SeamsFixture::~SeamsFixture()
@@ -201,6 +220,7 @@ SeamsFixture::~SeamsFixture()
     ui::setMessageSeam(nullptr);
     ui::setModalSeam(nullptr);
     ui::setEndSeam(nullptr);
+    ui::setSpreadsheetSeam(nullptr);
     ui::setFixedNow(QDateTime());
     ui::setBuildStamp(nullptr);
 }

@@ -10,7 +10,9 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
 class QDialog;
 
@@ -116,6 +118,24 @@ private:
     int m_count = 0;
 };
 
+// Workbooks go to a folder of the test (a fresh temporary one unless set) and are recorded
+// instead of opened; `canOpen` false plays a desktop without an application for .xlsx.
+class RecordingSpreadsheets : public ui::SpreadsheetSeam
+{
+public:
+    QString folder() override;
+    bool open(const QString &path) override;
+
+    void setFolder(const QString &folder) { m_folder = folder; }
+    bool canOpen = true;
+    QStringList opened() const { return m_opened; } // every file handed to open(), in order
+
+private:
+    QString m_folder;
+    std::unique_ptr<QTemporaryDir> m_temp;
+    QStringList m_opened;
+};
+
 // Today and now fixed while the object lives.
 class FixedClock
 {
@@ -142,6 +162,7 @@ public:
     ScriptedMessages messages;
     ScriptedModal modal;
     RecordingEnd end;
+    RecordingSpreadsheets spreadsheets;
 };
 
 } // namespace testing
