@@ -2,6 +2,7 @@
 
 #include "app/data_module.h"
 #include "app/forms.h"
+#include "db/formats.h"
 #include "ui/seams.h"
 
 #include <QDateEdit>
@@ -22,6 +23,7 @@ QPushButton *button(const QString &text, const char *name)
 
 TForm18::TForm18(QWidget *parent)
     : ui::Window(QStringLiteral("Отчеты"), parent)
+    , m_excel(this, QStringLiteral("Продукция"))
 {
     setObjectName(QStringLiteral("TForm18"));
     RadioGroup1 = new reports::RadioGroup;
@@ -56,7 +58,63 @@ TForm18::TForm18(QWidget *parent)
         QStringLiteral("group by inventory_items.nom,color, oper.naimen, vid_oper.vid, "
                        "inventory_items.massa order by inventory_items.nom")});
 
+    ui::connectGuarded(Button6, &QPushButton::clicked, this, &TForm18::Button6Click);
     ui::connectGuarded(Button5, &QPushButton::clicked, this, &TForm18::Button5Click);
+}
+
+QString TForm18::operationWithColour(const QString &vid, qint64 color)
+{
+    if (color == 1)
+        return vid + QStringLiteral(" (грунт)");
+    if (color > 1)
+        return vid + QStringLiteral(" (цвет: %1)").arg(color);
+    return vid;
+}
+
+void TForm18::Button6Click()
+{
+    ui::BusyCursor busy;
+    XLS_Rep.close();
+    reports::applySelection(XLS_Rep, DTPicker1->date(), DTPicker2->date(),
+                            RadioGroup1->itemIndex());
+    XLS_Rep.open();
+    // Closed however the export ends.
+    struct Closer
+    {
+        db::Dataset &ds;
+        ~Closer() { ds.close(); }
+    } closer {XLS_Rep};
+    if (m_excel.OpenExcel() == reports::ExcelLink::kFailed)
+        return;
+
+    const int n = XLS_Rep.recordCount();
+    auto progress = [&](int k) {
+        Button6->setText(QStringLiteral("Excel (%1 из %2)").arg(k).arg(n));
+        Button6->repaint();
+    };
+    progress(0);
+    const QString titles[]
+        = {QStringLiteral("Наименование"), QStringLiteral("Операция"),
+           QStringLiteral("Вид продукции"), QStringLiteral("Коробки"), QStringLiteral("Кол-во")};
+    for (int c = 0; c < 5; ++c)
+        m_excel.WriteExcelValue(1, c + 1, 1, titles[c]);
+    int row = 2;
+    for (XLS_Rep.first(); !XLS_Rep.eof(); XLS_Rep.next()) {
+        m_excel.WriteExcelValue(1, 1, row, XLS_Rep.asString(QStringLiteral("nom")));
+        m_excel.WriteExcelValue(1, 2, row,
+                                operationWithColour(XLS_Rep.asString(QStringLiteral("vid")),
+                                                    XLS_Rep.asInteger(QStringLiteral("color"))));
+        m_excel.WriteExcelValue(
+            1, 3, row, reports::productKindText(XLS_Rep.asInteger(QStringLiteral("naimen"))));
+        m_excel.WriteExcelValue(1, 4, row,
+                                db::formatGeneral(XLS_Rep.asFloat(QStringLiteral("mass"))));
+        m_excel.WriteExcelValue(
+            1, 5, row,
+            QString::number(qint64(db::roundTo(XLS_Rep.asFloat(QStringLiteral("kolvo")), 0))));
+        progress(row - 1);
+        ++row;
+    }
+    m_excel.SetExcelVisible(true);
 }
 
 void TForm18::Button5Click()

@@ -3,6 +3,7 @@
 
 #include "db/dataset.h"
 #include "reports/report_controls.h"
+#include "reports/xlsx/excel_link.h"
 #include "ui/window.h"
 
 class QDateEdit;
@@ -29,6 +30,14 @@ public:
     // The products of the period for the spreadsheet.
     db::Dataset XLS_Rep;
 
+    // Column 2 of the export: the operation kind with its colour note, " (грунт)" for colour 1
+    // and " (цвет: n)" above 1.
+    static QString operationWithColour(const QString &vid, qint64 color);
+
 public Q_SLOTS:
+    void Button6Click(); // the product export
     void Button5Click();
+
+private:
+    reports::ExcelLink m_excel;
 };

@@ -1,13 +1,11 @@
-// The worker and product report windows ("Отбор", the period's ends, the product kind filter
-// and the kind column as the grid paints it) and the summary reports window's opening: its
-// default period and the product kind kept between openings.
+// The worker and product report windows: their menu entries, "Отбор" with the period's ends
+// and the product kind filter, and the kind column as the grid paints it.
 
 #include "tst_report_fixture.h"
 
 #include "app/data_module.h"
 #include "app/forms.h"
 #include "reports/product_report_window.h"
-#include "reports/summary_reports_window.h"
 #include "reports/worker_report_window.h"
 
 #include <QAction>
@@ -121,9 +119,6 @@ private Q_SLOTS:
     void kindColumnDrawing();
     void periodEndExcluded();
     void leaving();
-    void summaryDefaultPeriod_data();
-    void summaryDefaultPeriod();
-    void summaryKeepsProductKind();
 };
 
 void TestReportWindows::menuEntriesFollowTheSetting()
@@ -349,68 +344,6 @@ void TestReportWindows::leaving()
         QVERIFY(w->isVisible());
     });
     QVERIFY(p.messages().shown().isEmpty());
-}
-
-void TestReportWindows::summaryDefaultPeriod_data()
-{
-    QTest::addColumn<QDate>("today");
-    QTest::addColumn<QDate>("from");
-    QTest::addColumn<QDate>("to");
-    QTest::newRow("10 January") << QDate(2021, 1, 10) << QDate(2020, 12, 1) << QDate(2021, 1, 1);
-    QTest::newRow("10 March") << QDate(2021, 3, 10) << QDate(2021, 2, 1) << QDate(2021, 3, 1);
-    QTest::newRow("31 December") << QDate(2026, 12, 31) << QDate(2026, 11, 1) << QDate(2026, 12, 1);
-}
-
-void TestReportWindows::summaryDefaultPeriod()
-{
-    QFETCH(QDate, today);
-    QFETCH(QDate, from);
-    QFETCH(QDate, to);
-    Program p(today);
-    p.in();
-    QDate shownFrom, shownTo;
-    p.modal().script<TForm18>([&](TForm18 *w) {
-        shownFrom = w->DTPicker1->date();
-        shownTo = w->DTPicker2->date();
-        // A period the user changes is not kept for the next opening.
-        w->DTPicker1->setDate(QDate(2000, 1, 1));
-        return int(QDialog::Rejected);
-    });
-    p.journal()->N10Click();
-    QCOMPARE(shownFrom, from);
-    QCOMPARE(shownTo, to);
-    p.modal().script<TForm18>([&](TForm18 *w) {
-        shownFrom = w->DTPicker1->date();
-        QTest::mouseClick(w->Button5, Qt::LeftButton);
-        return w->result();
-    });
-    p.journal()->N10Click();
-    QCOMPARE(shownFrom, from);
-    QVERIFY(p.messages().shown().isEmpty());
-}
-
-void TestReportWindows::summaryKeepsProductKind()
-{
-    Program p;
-    p.in();
-    TForm18 *w = forms().summaryReports;
-    QCOMPARE(w->windowTitle(), QStringLiteral("Отчеты"));
-    QCOMPARE(w->RadioGroup1->title(), QStringLiteral("Вид продукции"));
-    QCOMPARE(w->RadioGroup1->itemIndex(), 0);
-    QCOMPARE(w->Button6->text(), QStringLiteral("Excel (0 из 0)"));
-    p.modal().script<TForm18>([&](TForm18 *f) {
-        f->RadioGroup1->item(2)->click();
-        QTest::keyClick(f, Qt::Key_Escape);
-        return f->result();
-    });
-    p.journal()->N10Click();
-    int kept = -1;
-    p.modal().script<TForm18>([&](TForm18 *f) {
-        kept = f->RadioGroup1->itemIndex();
-        return int(QDialog::Rejected);
-    });
-    p.journal()->N10Click();
-    QCOMPARE(kept, 2);
 }
 
 QTEST_MAIN(TestReportWindows)
