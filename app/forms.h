@@ -17,11 +17,17 @@ class TForm11;
 class TForm12;
 class TForm13;
 class TForm14;
+class TForm15;
+class TForm16;
+class TForm17;
 class TForm18;
 class TForm19;
+class TForm20;
+class TForm21;
 class TForm22;
 class TForm23;
 class TForm24;
+class TForm25;
 class TForm26;
 class TForm27;
 class TForm28;
@@ -60,6 +66,13 @@ struct Forms
     TForm31 *departmentEditor = nullptr;
     TForm32 *roles = nullptr;
     TForm33 *processOperations = nullptr;
+    // The printed layouts, each with its own query.
+    TForm15 *timesheetPrint = nullptr;
+    TForm16 *workersSummary = nullptr;
+    TForm17 *productSummary = nullptr;
+    TForm20 *workersDetail = nullptr;
+    TForm21 *productsDetail = nullptr;
+    TForm25 *requisitionsReport = nullptr;
 
     // The version check lives with the login; the journal's timer reaches it through here.
     std::function<void()> versionCheck;

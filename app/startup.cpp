@@ -26,6 +26,12 @@
 #include "processes/process_list_window.h"
 #include "processes/process_operations_window.h"
 #include "processes/unused_operation_window.h"
+#include "reports/layouts/product_summary.h"
+#include "reports/layouts/products_detail.h"
+#include "reports/layouts/requisitions_report.h"
+#include "reports/layouts/timesheet_print.h"
+#include "reports/layouts/workers_detail.h"
+#include "reports/layouts/workers_summary.h"
 #include "reports/product_report_window.h"
 #include "reports/summary_reports_window.h"
 #include "reports/worker_report_window.h"
@@ -85,6 +91,13 @@ bool startProgram(const QStringList &arguments)
     f.departmentEditor = new TForm31;
     f.roles = new TForm32;
     f.processOperations = new TForm33;
+    db::Connection *connection = &f.dataModule->ADO_DB;
+    f.timesheetPrint = new TForm15(connection);
+    f.workersSummary = new TForm16(connection);
+    f.productSummary = new TForm17(connection);
+    f.workersDetail = new TForm20(connection);
+    f.productsDetail = new TForm21(connection);
+    f.requisitionsReport = new TForm25(connection);
     return true;
 }
 
@@ -125,6 +138,12 @@ void stopProgram()
                       f.departmentEditor,
                       f.roles,
                       f.processOperations,
+                      f.timesheetPrint,
+                      f.workersSummary,
+                      f.productSummary,
+                      f.workersDetail,
+                      f.productsDetail,
+                      f.requisitionsReport,
                       f.login,
                       f.journal,
                       f.dataModule};

@@ -1,6 +1,7 @@
 #include "seams.h"
 
 #include "db/db_error.h"
+#include "reports/engine/preview_window.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -106,6 +107,19 @@ public:
     }
 };
 
+class RealReportPreview : public ReportPreviewSeam
+{
+public:
+    void preview(QWidget *parent, const reports::PreparedReport &report) override
+    {
+        if (g_ending)
+            return;
+        reports::PreviewWindow window(report, parent);
+        window.setErrorDisplay([](QWidget *over, const QString &text) { showError(over, text); });
+        window.exec();
+    }
+};
+
 RealMessages g_realMessages;
 RealModal g_realModal;
 RealEnd g_realEnd;
@@ -115,6 +129,8 @@ ModalSeam *g_modal = &g_realModal;
 EndSeam *g_end = &g_realEnd;
 RealSpreadsheets g_realSpreadsheets;
 SpreadsheetSeam *g_spreadsheets = &g_realSpreadsheets;
+RealReportPreview g_realPreview;
+ReportPreviewSeam *g_preview = &g_realPreview;
 
 QDateTime g_fixedNow;
 std::optional<BuildStamp> g_stamp;
@@ -194,6 +210,18 @@ void endProgram()
 bool endRequested()
 {
     return g_ending;
+}
+
+// --- report preview ------------------------------------------------------------------------
+
+void setReportPreviewSeam(ReportPreviewSeam *seam)
+{
+    g_preview = seam ? seam : &g_realPreview;
+}
+
+void showReportPreview(QWidget *parent, const reports::PreparedReport &report)
+{
+    g_preview->preview(parent, report);
 }
 
 // --- clock ---------------------------------------------------------------------------------

@@ -13,6 +13,10 @@
 class QDialog;
 class QWidget;
 
+namespace reports {
+struct PreparedReport;
+}
+
 namespace ui {
 
 enum class Icon { None, Error, Question, Warning, Information };
@@ -99,6 +103,18 @@ void setSpreadsheetSeam(SpreadsheetSeam *seam); // nullptr restores the real one
 // The user's documents folder, sub-folder "Tabel" (the home folder when there is none).
 QString spreadsheetFolder();
 bool openSpreadsheet(const QString &path);
+
+// --- report preview ------------------------------------------------------------------------
+class ReportPreviewSeam
+{
+public:
+    virtual ~ReportPreviewSeam() = default;
+    virtual void preview(QWidget *parent, const reports::PreparedReport &report) = 0;
+};
+void setReportPreviewSeam(ReportPreviewSeam *seam); // nullptr restores the preview window
+// Shows the prepared pages in the preview window, from which they are printed or saved as
+// PDF (tests take the pages instead).
+void showReportPreview(QWidget *parent, const reports::PreparedReport &report);
 
 // --- errors in handlers --------------------------------------------------------------------
 // Shows the application's error display for the exception in flight: a modal box "Ошибка"

@@ -205,6 +205,17 @@ bool RecordingSpreadsheets::open(const QString &path)
     return canOpen;
 }
 
+// --- report preview ------------------------------------------------------------------------
+
+reports::PreparedReport RecordedPreviews::last() const
+{
+    if (m_reports.isEmpty()) {
+        QTest::qFail("No report was previewed", __FILE__, __LINE__);
+        return {};
+    }
+    return m_reports.last();
+}
+
 // --- fixture -------------------------------------------------------------------------------
 
 SeamsFixture::SeamsFixture()
@@ -213,6 +224,7 @@ SeamsFixture::SeamsFixture()
     ui::setModalSeam(&modal);
     ui::setEndSeam(&end);
     ui::setSpreadsheetSeam(&spreadsheets);
+    ui::setReportPreviewSeam(&previews);
 }
 
 SeamsFixture::~SeamsFixture()
@@ -221,6 +233,7 @@ SeamsFixture::~SeamsFixture()
     ui::setModalSeam(nullptr);
     ui::setEndSeam(nullptr);
     ui::setSpreadsheetSeam(nullptr);
+    ui::setReportPreviewSeam(nullptr);
     ui::setFixedNow(QDateTime());
     ui::setBuildStamp(nullptr);
 }

@@ -3,6 +3,7 @@
 // windows driven by scripts per window class, the program's end recorded, a fixed clock.
 // Anything the script did not foresee fails the running test with a clear text.
 
+#include "reports/engine/pages.h"
 #include "ui/seams.h"
 
 #include <QHash>
@@ -136,6 +137,23 @@ private:
     QStringList m_opened;
 };
 
+// The report preview: the prepared pages are kept for the test instead of being shown.
+class RecordedPreviews : public ui::ReportPreviewSeam
+{
+public:
+    void preview(QWidget *, const reports::PreparedReport &report) override
+    {
+        m_reports.append(report);
+    }
+    const QList<reports::PreparedReport> &reports() const { return m_reports; }
+    int count() const { return int(m_reports.size()); }
+    // The last report previewed; a test failure when there was none.
+    reports::PreparedReport last() const;
+
+private:
+    QList<reports::PreparedReport> m_reports;
+};
+
 // Today and now fixed while the object lives.
 class FixedClock
 {
@@ -163,6 +181,7 @@ public:
     ScriptedModal modal;
     RecordingEnd end;
     RecordingSpreadsheets spreadsheets;
+    RecordedPreviews previews;
 };
 
 } // namespace testing

@@ -1,0 +1,387 @@
+#include "prepare.h"
+
+#include "db/dataset.h"
+#include "db/db_error.h"
+#include "db/formats.h"
+#include "number_mask.h"
+
+#include <stdexcept>
+#include <unordered_map>
+
+namespace reports {
+
+// --- the row -------------------------------------------------------------------------------
+
+Row::Row(const db::Dataset *data, int visibleRow, QHash<QString, int> *fieldCache)
+    : m_data(data)
+    , m_row(visibleRow)
+    , m_cache(fieldCache)
+{
+}
+
+int Row::indexOf(const QString &field) const
+{
+    const auto it = m_cache->constFind(field);
+    if (it != m_cache->constEnd())
+        return *it;
+    const int i = m_data->fieldIndex(field);
+    if (i < 0)
+        throw db::DbError(QStringLiteral("Поле «%1» не найдено").arg(field));
+    m_cache->insert(field, i);
+    return i;
+}
+
+QVariant Row::value(const QString &field) const
+{
+    const int i = indexOf(field);
+    return m_row < 0 ? QVariant() : m_data->valueAt(m_row, i);
+}
+
+double Row::number(const QString &field) const
+{
+    const QVariant v = value(field);
+    if (v.isNull() || !v.isValid())
+        return 0;
+    if (v.typeId() == QMetaType::QString)
+        return db::parseNumber(v.toString());
+    return v.toDouble();
+}
+
+QString Row::text(const QString &field) const
+{
+    return db::displayText(value(field));
+}
+
+// --- cells and layout ----------------------------------------------------------------------
+
+Cell &Cell::centred()
+{
+    alignment = int(Qt::AlignHCenter | Qt::AlignVCenter);
+    return *this;
+}
+
+Cell &Cell::right()
+{
+    alignment = int(Qt::AlignRight | Qt::AlignVCenter);
+    return *this;
+}
+
+namespace {
+Cell makeCell(CellKind kind, double x, double width)
+{
+    Cell c;
+    c.kind = kind;
+    c.x = x;
+    c.width = width;
+    return c;
+}
+} // namespace
+
+Cell fieldCell(const QString &field, double x, double width)
+{
+    Cell c = makeCell(CellKind::Field, x, width);
+    c.field = field;
+    return c;
+}
+
+Cell labelCell(const QString &text, double x, double width)
+{
+    Cell c = makeCell(CellKind::Label, x, width);
+    c.text = text;
+    return c;
+}
+
+Cell captionCell(double x, double width)
+{
+    return makeCell(CellKind::Caption, x, width);
+}
+
+Cell computedCell(Compute fn, double x, double width)
+{
+    Cell c = makeCell(CellKind::Computed, x, width);
+    c.compute = std::move(fn);
+    return c;
+}
+
+Cell sumCell(const QString &field, double x, double width)
+{
+    Cell c = makeCell(CellKind::Sum, x, width);
+    c.field = field;
+    return c;
+}
+
+Cell sumCell(Compute fn, double x, double width)
+{
+    Cell c = makeCell(CellKind::Sum, x, width);
+    c.compute = std::move(fn);
+    return c;
+}
+
+Cell pageNumberCell(double x, double width)
+{
+    return makeCell(CellKind::PageNumber, x, width);
+}
+
+QSizeF Layout::paperSize() const
+{
+    return landscape ? QSizeF(297, 210) : QSizeF(210, 297);
+}
+
+// --- prepare -------------------------------------------------------------------------------
+
+namespace {
+
+class Preparer
+{
+public:
+    Preparer(const Layout &layout, const db::Dataset &data, const QString &caption)
+        : L(layout)
+        , m_data(data)
+        , m_caption(caption)
+        , m_paper(layout.paperSize())
+    {
+        m_limit = m_paper.height() - L.marginBottom - (L.pageFooter ? L.pageFooter->height : 0.0);
+        collectSums();
+        checkGroups();
+    }
+
+    PreparedReport run()
+    {
+        m_out.title = L.name;
+        const int n = m_data.recordCount();
+        startPage();
+        const Row none(&m_data, n > 0 ? 0 : -1, &m_fields);
+        if (L.title)
+            print(*L.title, none);
+        m_open.assign(L.groups.size(), false);
+        size_t firstKeyed = 0;
+        while (firstKeyed < L.groups.size() && !L.groups[firstKeyed].hasKey()) {
+            print(L.groups[firstKeyed].header, none);
+            m_open[firstKeyed] = true;
+            ++firstKeyed;
+        }
+
+        std::vector<QString> keys(L.groups.size());
+        for (int r = 0; r < n; ++r) {
+            const Row row(&m_data, r, &m_fields);
+            // The outermost group whose key changed; it and every group inside it break.
+            size_t changed = L.groups.size();
+            for (size_t g = firstKeyed; g < L.groups.size(); ++g) {
+                const QString k = keyOf(L.groups[g], row);
+                if (changed == L.groups.size() && (r == 0 || k != keys[g]))
+                    changed = g;
+                keys[g] = k;
+            }
+            if (r > 0 && changed < L.groups.size()) {
+                const Row previous(&m_data, r - 1, &m_fields);
+                closeGroups(changed, previous);
+            }
+            for (size_t g = changed; g < L.groups.size(); ++g) {
+                print(L.groups[g].header, row);
+                m_open[g] = true;
+            }
+            for (size_t i = 0; i < m_sums.size(); ++i)
+                m_totals[i] += summand(*m_sums[i], row);
+            print(L.detail, row);
+        }
+        const Row last(&m_data, n - 1, &m_fields);
+        closeGroups(0, last);
+        finishPage();
+        return std::move(m_out);
+    }
+
+private:
+    void checkGroups() const
+    {
+        bool keyed = false;
+        for (const Group &g : L.groups) {
+            if (g.hasKey())
+                keyed = true;
+            else if (keyed)
+                throw std::logic_error("a group without a break key inside one with a key");
+        }
+    }
+
+    void collectSums()
+    {
+        auto add = [this](const Band &b, auto &&self) -> void {
+            for (const Cell &c : b.cells) {
+                if (c.kind == CellKind::Sum) {
+                    m_sumIndex[&c] = m_sums.size();
+                    m_sums.push_back(&c);
+                }
+            }
+            for (const Band &child : b.children)
+                self(child, self);
+        };
+        if (L.title)
+            add(*L.title, add);
+        for (const Group &g : L.groups) {
+            add(g.header, add);
+            if (g.footer)
+                add(*g.footer, add);
+        }
+        add(L.detail, add);
+        if (L.pageFooter)
+            add(*L.pageFooter, add);
+        m_totals.assign(m_sums.size(), 0.0);
+    }
+
+    QString keyOf(const Group &g, const Row &row) const
+    {
+        if (g.key)
+            return db::displayText(g.key(row));
+        return row.text(g.keyField);
+    }
+
+    static double summand(const Cell &c, const Row &row)
+    {
+        if (c.compute) {
+            const QVariant v = c.compute(row);
+            return v.isNull() ? 0.0 : v.toDouble();
+        }
+        return row.number(c.field);
+    }
+
+    // Footers of the open groups from the innermost out to `outermost`.
+    void closeGroups(size_t outermost, const Row &row)
+    {
+        for (size_t g = L.groups.size(); g-- > outermost;) {
+            if (!m_open[g])
+                continue;
+            if (L.groups[g].footer)
+                print(*L.groups[g].footer, row);
+            m_open[g] = false;
+        }
+    }
+
+    void startPage()
+    {
+        Page p;
+        p.size = m_paper;
+        m_out.pages.push_back(std::move(p));
+        m_y = L.marginTop;
+        for (size_t g = 0; g < m_open.size(); ++g) {
+            if (m_open[g] && L.groups[g].repeatOnEveryPage)
+                emitBand(L.groups[g].header,
+                         m_currentRow ? *m_currentRow : Row(&m_data, -1, &m_fields));
+        }
+        m_bodyTop = m_y;
+    }
+
+    void finishPage()
+    {
+        if (!L.pageFooter)
+            return;
+        const Row none(&m_data, -1, &m_fields);
+        const double saved = m_y;
+        m_y = m_paper.height() - L.marginBottom - L.pageFooter->height;
+        emitBand(*L.pageFooter, none);
+        m_y = saved;
+    }
+
+    void print(const Band &band, const Row &row)
+    {
+        if (band.height <= 0 && band.children.empty())
+            return;
+        if (m_y + band.height > m_limit + 1e-9 && m_y > m_bodyTop + 1e-9) {
+            finishPage();
+            m_currentRow = &row;
+            startPage();
+            m_currentRow = nullptr;
+        }
+        emitBand(band, row);
+        for (const Band &child : band.children)
+            print(child, row);
+    }
+
+    // Puts the band's texts and lines on the current page at m_y and moves down.
+    void emitBand(const Band &band, const Row &row)
+    {
+        Page &page = m_out.pages.back();
+        const double left = L.marginLeft;
+        const double right = m_paper.width() - L.marginRight;
+        const double top = m_y;
+        const double bottom = m_y + band.height;
+        addFrame(page, QRectF(QPointF(left, top), QPointF(right, bottom)), band.frame);
+        for (const Cell &c : band.cells) {
+            const double h = c.height > 0 ? c.height : band.height - c.y;
+            const QRectF box(left + c.x, top + c.y, c.width, h);
+            addFrame(page, box, c.frame);
+            QString text = cellText(c, row);
+            if (text.isEmpty())
+                continue;
+            TextItem t;
+            t.box = box;
+            t.text = std::move(text);
+            t.family = L.fontFamily;
+            t.pointSize = c.pointSize > 0 ? c.pointSize : L.pointSize;
+            t.bold = c.bold;
+            t.alignment = c.alignment;
+            page.texts.push_back(std::move(t));
+        }
+        m_y = bottom;
+        // Subtotals start again once their band has printed.
+        for (const Cell &c : band.cells) {
+            if (c.kind == CellKind::Sum && c.scope == SumScope::AfterPrint)
+                m_totals[m_sumIndex.at(&c)] = 0;
+        }
+    }
+
+    QString cellText(const Cell &c, const Row &row)
+    {
+        switch (c.kind) {
+        case CellKind::Field:
+            return formatValue(row.value(c.field), c.mask);
+        case CellKind::Label:
+            return c.text;
+        case CellKind::Caption:
+            return m_caption;
+        case CellKind::Computed:
+            return formatValue(c.compute(row), c.mask);
+        case CellKind::Sum:
+            return formatValue(QVariant(m_totals[m_sumIndex.at(&c)]), c.mask);
+        case CellKind::PageNumber:
+            return QString::number(m_out.pages.size());
+        }
+        return QString();
+    }
+
+    static void addFrame(Page &page, const QRectF &r, const Frame &f)
+    {
+        if (f.top)
+            page.lines.push_back({QLineF(r.topLeft(), r.topRight()), f.pen});
+        if (f.bottom)
+            page.lines.push_back({QLineF(r.bottomLeft(), r.bottomRight()), f.pen});
+        if (f.left)
+            page.lines.push_back({QLineF(r.topLeft(), r.bottomLeft()), f.pen});
+        if (f.right)
+            page.lines.push_back({QLineF(r.topRight(), r.bottomRight()), f.pen});
+    }
+
+    const Layout &L;
+    const db::Dataset &m_data;
+    QString m_caption;
+    QSizeF m_paper;
+    double m_limit = 0;
+    double m_y = 0;
+    double m_bodyTop = 0;
+    PreparedReport m_out;
+    QHash<QString, int> m_fields;
+    std::vector<const Cell *> m_sums;
+    std::unordered_map<const Cell *, size_t> m_sumIndex;
+    std::vector<double> m_totals;
+    std::vector<bool> m_open;
+    const Row *m_currentRow = nullptr;
+};
+
+} // namespace
+
+PreparedReport prepare(const Layout &layout, const db::Dataset &data, const QString &caption)
+{
+    if (!data.isOpen())
+        throw db::DbError(QStringLiteral("Набор данных отчета не открыт"));
+    return Preparer(layout, data, caption).run();
+}
+
+} // namespace reports

@@ -1,0 +1,117 @@
+#include "render.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+namespace reports {
+
+namespace {
+
+QPageLayout pageLayoutFor(const Page &page)
+{
+    const bool landscape = page.size.width() > page.size.height();
+    return QPageLayout(QPageSize(QPageSize::A4),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+// Pages of a report on a paged device (PDF writer or printer) whose painter origin is the
+// paper's corner.
+bool paintPages(QPagedPaintDevice &device, const PreparedReport &report, int from, int to)
+{
+    const int first = from > 0 ? from - 1 : 0;
+    const int last = to > 0 ? std::min(to, report.pageCount()) - 1 : report.pageCount() - 1;
+    if (report.pages.empty() || first > last)
+        return false;
+    device.setPageLayout(pageLayoutFor(report.pages[size_t(first)]));
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const double pixelsPerMm = device.logicalDpiX() / 25.4;
+    for (int i = first; i <= last; ++i) {
+        if (i > first) {
+            device.setPageLayout(pageLayoutFor(report.pages[size_t(i)]));
+            if (!device.newPage())
+                return false;
+        }
+        renderPage(painter, report.pages[size_t(i)], pixelsPerMm);
+    }
+    return painter.end();
+}
+
+} // namespace
+
+void renderPage(QPainter &painter, const Page &page, double pixelsPerMm)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.scale(pixelsPerMm, pixelsPerMm);
+    // Qt turns a font's points into device pixels and the scale above applies again; the size
+    // is set so that the text comes out in points of paper on every device.
+    const double deviceDpi = painter.device()->logicalDpiY();
+    const double pointsToUnits = 25.4 / deviceDpi;
+
+    QPen solid(Qt::black);
+    solid.setWidthF(0.2);
+    QPen dotted(QColor(128, 128, 128));
+    dotted.setWidthF(0.2);
+    dotted.setStyle(Qt::DotLine);
+    for (const LineItem &l : page.lines) {
+        painter.setPen(l.pen == PenStyle::Solid ? solid : dotted);
+        painter.drawLine(l.line);
+    }
+    painter.setPen(Qt::black);
+    QFont font;
+    for (const TextItem &t : page.texts) {
+        font.setFamily(t.family);
+        font.setBold(t.bold);
+        font.setPointSizeF(t.pointSize * pointsToUnits);
+        painter.setFont(font);
+        // A little air between a frame line and the text.
+        const QRectF box = t.box.adjusted(0.5, 0, -0.5, 0);
+        painter.drawText(box, t.alignment | Qt::TextSingleLine, t.text);
+    }
+    painter.restore();
+}
+
+QImage renderPageImage(const Page &page, double dpi)
+{
+    const double pixelsPerMm = dpi / 25.4;
+    QImage image(qRound(page.size.width() * pixelsPerMm), qRound(page.size.height() * pixelsPerMm),
+                 QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderPage(painter, page, pixelsPerMm);
+    painter.end();
+    return image;
+}
+
+bool writePdf(const PreparedReport &report, const QString &path)
+{
+    const bool existed = QFile::exists(path);
+    bool ok = false;
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(600);
+        writer.setTitle(report.title);
+        writer.setCreator(QStringLiteral("Tabel"));
+        ok = paintPages(writer, report, 0, 0);
+    }
+    if (!ok && !existed)
+        QFile::remove(path);
+    return ok;
+}
+
+bool printReport(const PreparedReport &report, QPrinter &printer, int from, int to)
+{
+    printer.setFullPage(true);
+    return paintPages(printer, report, from, to);
+}
+
+} // namespace reports

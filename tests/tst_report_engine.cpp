@@ -1,0 +1,339 @@
+// The band report engine on real queries: number masks and their rounding, group keys once per
+// group, subtotals that restart, grand totals, an empty report, page breaks inside a long group
+// with the repeated header and page numbers, child bands, frames, paper, and the PDF read back.
+
+#include "support/test_db.h"
+
+#include "db/connection.h"
+#include "db/dataset.h"
+#include "db/db_error.h"
+#include "reports/engine/number_mask.h"
+#include "reports/engine/prepare.h"
+#include "reports/engine/render.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace testing;
+using namespace reports;
+
+namespace {
+
+// A report header with the caption and the column label, the grand total at the end, a page
+// footer with the page number.
+Layout reportWithTotals()
+{
+    Layout l;
+    l.name = QStringLiteral("Проба");
+    Group report;
+    report.header.height = 8;
+    report.header.cells
+        = {captionCell(0, 120).inBold(), labelCell(QStringLiteral("Сумма"), 150, 40)};
+    Band totals;
+    totals.height = 6;
+    totals.frame = Frame::all();
+    totals.cells
+        = {labelCell(QStringLiteral("Итого:"), 0, 40),
+           sumCell(QStringLiteral("v"), 150, 40).withMask(QStringLiteral("#0.00")).overReport()};
+    report.footer = totals;
+    l.groups.push_back(report);
+    l.detail.height = 5;
+    l.detail.cells = {fieldCell(QStringLiteral("k"), 10, 40),
+                      fieldCell(QStringLiteral("v"), 150, 40).withMask(QStringLiteral("#0.00"))};
+    Band footer;
+    footer.height = 6;
+    footer.cells = {pageNumberCell(150, 40).right()};
+    l.pageFooter = footer;
+    return l;
+}
+
+Group groupOn(const QString &field)
+{
+    Group g;
+    g.keyField = field;
+    g.header.height = 5;
+    g.header.cells = {fieldCell(field, 0, 60).inBold()};
+    Band footer;
+    footer.height = 5;
+    footer.cells = {labelCell(QStringLiteral("итог ") + field, 60, 60),
+                    sumCell(QStringLiteral("v"), 150, 40).withMask(QStringLiteral("#0.00"))};
+    g.footer = footer;
+    return g;
+}
+
+int countRows(const std::vector<QStringList> &rows, const QStringList &row)
+{
+    return int(std::count(rows.begin(), rows.end(), row));
+}
+
+} // namespace
+
+class TestReportEngine : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TestDatabase> m_db;
+    db::Connection m_connection;
+
+    // An open query over the test database.
+    std::unique_ptr<db::Dataset> query(const QString &sql)
+    {
+        auto ds = std::make_unique<db::Dataset>(&m_connection);
+        ds->setSql(sql);
+        ds->open();
+        return ds;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_db = std::make_unique<TestDatabase>();
+        m_connection.open(m_db->connectionString());
+    }
+    void cleanupTestCase()
+    {
+        m_connection.close();
+        m_db.reset();
+    }
+
+    // Masks round to their places with ties to even on the decimal value the user sees.
+    void masks_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("2.675 up to even 8") << 2.675 << "#0.00"
+                                            << "2,68";
+        QTest::newRow("2.665 stays on even 6") << 2.665 << "#0.00"
+                                               << "2,66";
+        QTest::newRow("negative tie") << -2.675 << "#0.00"
+                                      << "-2,68";
+        QTest::newRow("three places") << 12.0 << "#0.000"
+                                      << "12,000";
+        QTest::newRow("no decimals, 2.5") << 2.5 << "#0"
+                                          << "2";
+        QTest::newRow("no decimals, 3.5") << 3.5 << "#0"
+                                          << "4";
+        QTest::newRow("small negative is zero") << -0.004 << "#0.00"
+                                                << "0,00";
+        QTest::newRow("below one") << 0.5 << "#0.00"
+                                   << "0,50";
+        QTest::newRow("thousands") << 1234567.891 << "#,##0.00"
+                                   << "1\u00a0234\u00a0567,89";
+        QTest::newRow("optional places") << 0.5 << "0.##"
+                                         << "0,5";
+        QTest::newRow("optional places, whole") << 7.0 << "0.##"
+                                                << "7";
+    }
+    void masks()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, mask);
+        QFETCH(QString, text);
+        QCOMPARE(formatMask(value, mask), text);
+    }
+
+    // The same rounding for a value that comes from the server as a numeric; a field without a
+    // mask prints in the general format and a text field ignores the mask.
+    void maskedFieldsFromTheServer()
+    {
+        auto ds = query(QStringLiteral("select 2.675::numeric(10,3) as a, 2.665::numeric(10,3) "
+                                       "as b, 12.5::numeric(10,2) as c, 'Иванов'::text as d"));
+        Layout l;
+        l.detail.height = 5;
+        l.detail.cells = {fieldCell(QStringLiteral("a"), 0, 30).withMask(QStringLiteral("#0.00")),
+                          fieldCell(QStringLiteral("b"), 30, 30).withMask(QStringLiteral("#0.00")),
+                          fieldCell(QStringLiteral("c"), 60, 30),
+                          fieldCell(QStringLiteral("d"), 90, 30).withMask(QStringLiteral("#0.00"))};
+        const PreparedReport r = prepare(l, *ds, QString());
+        QCOMPARE(r.pageCount(), 1);
+        QCOMPARE(r.pages[0].rows().at(0), (QStringList {"2,68", "2,66", "12,5", "Иванов"}));
+    }
+
+    // Keys print once per group; inner subtotals restart after they print; an outer change
+    // breaks the inner group too; grand totals run over the whole report.
+    void groupsAndSums()
+    {
+        auto ds = query(QStringLiteral(
+            "select g, k, v from (values ('Андреев','сталь',1.5), ('Андреев','сталь',2.0), "
+            "('Андреев','медь',3.0), ('Борисов','медь',4.0), ('Борисов','медь',0.25)) "
+            "t(g,k,v) order by g, k desc"));
+        Layout l = reportWithTotals();
+        l.groups.push_back(groupOn(QStringLiteral("g")));
+        l.groups.push_back(groupOn(QStringLiteral("k")));
+        const PreparedReport r = prepare(l, *ds, QStringLiteral("Заголовок отчета"));
+        const auto rows = r.allRows();
+        const std::vector<QStringList> expected {
+            {"Заголовок отчета", "Сумма"},
+            {"Андреев"},
+            {"сталь"},
+            {"сталь", "1,50"},
+            {"сталь", "2,00"},
+            {"итог k", "3,50"},
+            {"медь"},
+            {"медь", "3,00"},
+            {"итог k", "3,00"},
+            {"итог g", "6,50"},
+            {"Борисов"},
+            {"медь"},
+            {"медь", "4,00"},
+            {"медь", "0,25"},
+            {"итог k", "4,25"},
+            {"итог g", "4,25"},
+            {"Итого:", "10,75"},
+            {"1"},
+        };
+        QCOMPARE(rows, expected);
+    }
+
+    // No rows: one page with the caption, the header, the grand total 0 and the page number.
+    void emptyReportIsOnePage()
+    {
+        auto ds
+            = query(QStringLiteral("select 'x'::text as g, 'y'::text as k, 1.0 as v where false"));
+        Layout l = reportWithTotals();
+        l.groups.push_back(groupOn(QStringLiteral("g")));
+        const PreparedReport r = prepare(l, *ds, QStringLiteral("Пустой период"));
+        QCOMPARE(r.pageCount(), 1);
+        const std::vector<QStringList> expected {
+            {"Пустой период", "Сумма"}, {"Итого:", "0,00"}, {"1"}};
+        QCOMPARE(r.pages[0].rows(), expected);
+        // The frame of the totals band: four sides.
+        QCOMPARE(int(r.pages[0].lines.size()), 4);
+    }
+
+    // A group longer than a page goes on over the next pages: its key is printed once, its
+    // subtotal covers all its rows, the repeated header and the page number are on every page,
+    // and nothing is printed over the page footer.
+    void pageBreakInsideLongGroup()
+    {
+        auto ds = query(QStringLiteral("select 'Длинная группа'::text as g, n::text as k, "
+                                       "n::numeric as v from generate_series(1, 130) n "
+                                       "union all select 'Вторая', '131', 1 order by 1 desc, 3"));
+        Layout l = reportWithTotals();
+        l.groups[0].repeatOnEveryPage = true;
+        l.groups.push_back(groupOn(QStringLiteral("g")));
+        const PreparedReport r = prepare(l, *ds, QStringLiteral("Шапка"));
+        // 297 - 20 mm margins - 6 footer - 8 header = 263 mm: 52 lines of 5 mm on each page.
+        QVERIFY2(r.pageCount() == 3, qPrintable(QString::number(r.pageCount())));
+        const auto rows = r.allRows();
+        QCOMPARE(countRows(rows, {"Длинная группа"}), 1);
+        QCOMPARE(countRows(rows, {"итог g", "8515,00"}), 1); // 1 + ... + 130
+        QCOMPARE(countRows(rows, {"итог g", "1,00"}), 1);
+        QCOMPARE(countRows(rows, {"Итого:", "8516,00"}), 1);
+        int detailRows = 0;
+        for (int p = 0; p < r.pageCount(); ++p) {
+            const Page &page = r.pages[size_t(p)];
+            const auto pageRows = page.rows();
+            QCOMPARE(pageRows.front(), (QStringList {"Шапка", "Сумма"}));
+            QCOMPARE(pageRows.back(), QStringList {QString::number(p + 1)});
+            for (const TextItem &t : page.texts) {
+                if (t.text != QString::number(p + 1))
+                    QVERIFY2(t.box.bottom() <= 297 - 10 - 6 + 1e-6, qPrintable(t.text));
+            }
+            for (const QStringList &row : pageRows)
+                detailRows += row.size() == 2 && row[0] != "итог g" && row[0] != "Итого:"
+                    && row[0] != "Шапка";
+        }
+        QCOMPARE(detailRows, 131);
+        // The rows go on in order across the break.
+        const auto second = r.pages[1].rows();
+        QCOMPARE(second.at(1).at(0), QString::number(r.pages[0].rows().size() - 2));
+    }
+
+    // A child band follows its parent; frames come out as lines with their pens.
+    void childBandAndFrames()
+    {
+        auto ds = query(
+            QStringLiteral("select n as v, 'строка ' || n as k from generate_series(1, 2) n"));
+        Layout l;
+        l.landscape = true;
+        l.marginLeft = 15;
+        l.detail.height = 5;
+        l.detail.frame = Frame::aboveBelow(PenStyle::GreyDotted);
+        l.detail.cells = {fieldCell(QStringLiteral("k"), 0, 40).framed(Frame::sides())};
+        Band child;
+        child.height = 4;
+        child.cells
+            = {computedCell([](const Row &r) { return QVariant(r.number("v") * 10); }, 5, 20)};
+        l.detail.children.push_back(child);
+        const PreparedReport r = prepare(l, *ds, QString());
+        const Page &page = r.pages.at(0);
+        QCOMPARE(page.size, QSizeF(297, 210));
+        const std::vector<QStringList> expected {{"строка 1"}, {"10"}, {"строка 2"}, {"20"}};
+        QCOMPARE(page.rows(), expected);
+        QCOMPARE(page.texts.at(0).box, QRectF(15, 10, 40, 5));
+        QCOMPARE(page.texts.at(1).box, QRectF(20, 15, 20, 4));
+        int dotted = 0, solid = 0;
+        for (const LineItem &line : page.lines)
+            ++(line.pen == PenStyle::GreyDotted ? dotted : solid);
+        QCOMPARE(dotted, 4); // above and below each detail band, across the printable width
+        QCOMPARE(solid, 4); // both sides of each name cell
+        QCOMPARE(page.lines.at(0).line, QLineF(15, 10, 287, 10));
+    }
+
+    void missingFieldIsAnError()
+    {
+        auto ds = query(QStringLiteral("select 1 as v"));
+        Layout l;
+        l.detail.height = 5;
+        l.detail.cells = {fieldCell(QStringLiteral("nope"), 0, 40)};
+        QVERIFY_THROWS_EXCEPTION(db::DbError, prepare(l, *ds, QString()));
+        ds->close();
+        QVERIFY_THROWS_EXCEPTION(db::DbError, prepare(reportWithTotals(), *ds, QString()));
+    }
+
+    // The PDF has the prepared pages: pdftotext, a reader that is not ours, finds the texts.
+    void pdfReadBack()
+    {
+        auto ds = query(QStringLiteral("select 'Группа Ёжиков'::text as g, n::text as k, "
+                                       "n::numeric / 8 as v from generate_series(1, 70) n"));
+        Layout l = reportWithTotals();
+        l.groups[0].repeatOnEveryPage = true;
+        l.groups.push_back(groupOn(QStringLiteral("g")));
+        const PreparedReport r = prepare(l, *ds, QStringLiteral("Отчет за период с 01.11.2026"));
+        QCOMPARE(r.pageCount(), 2);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("отчет.pdf"));
+        QVERIFY(writePdf(r, pdf));
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        const QStringList pages = text.split(QChar(u'\f'), Qt::SkipEmptyParts);
+        QCOMPARE(pages.size(), 2);
+        for (const QString &page : pages)
+            QVERIFY2(page.contains(QStringLiteral("Отчет за период с 01.11.2026")),
+                     qPrintable(page));
+        QVERIFY(pages[0].contains(QStringLiteral("Группа Ёжиков")));
+        QVERIFY(pages[0].contains(QStringLiteral("0,12"))); // 1/8 = 0,125: the tie goes to even 2
+        QVERIFY(pages[1].contains(QStringLiteral("Итого:")));
+        QVERIFY(pages[1].contains(QStringLiteral("310,62"))); // 2485/8 = 310,625
+        QVERIFY(!pages[0].contains(QStringLiteral("Итого:")));
+
+        // A folder that cannot be written: false, and no file.
+        const QString bad = dir.filePath(QStringLiteral("нет/такой/папки/отчет.pdf"));
+        QVERIFY(!writePdf(r, bad));
+        QVERIFY(!QFile::exists(bad));
+    }
+
+    // The image of a page has ink where the texts are and white paper elsewhere.
+    void pageImage()
+    {
+        auto ds = query(QStringLiteral("select 'Иванов'::text as k, 1.5 as v"));
+        const PreparedReport r = prepare(reportWithTotals(), *ds, QStringLiteral("Заголовок"));
+        const QImage image = renderPageImage(r.pages[0], 96);
+        QCOMPARE(image.size(), QSize(794, 1123));
+        QCOMPARE(image.pixelColor(5, 5), QColor(Qt::white));
+        // The caption starts at the left margin, 10 mm from the top.
+        bool ink = false;
+        for (int x = 38; x < 120 && !ink; ++x)
+            for (int y = 38; y < 68 && !ink; ++y)
+                ink = image.pixelColor(x, y).lightness() < 128;
+        QVERIFY(ink);
+    }
+};
+
+QTEST_MAIN(TestReportEngine)
+#include "tst_report_engine.moc"
