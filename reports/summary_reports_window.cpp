@@ -3,6 +3,11 @@
 #include "app/data_module.h"
 #include "app/forms.h"
 #include "db/formats.h"
+#include "reports/layouts/product_summary.h"
+#include "reports/layouts/products_detail.h"
+#include "reports/layouts/requisitions_report.h"
+#include "reports/layouts/workers_detail.h"
+#include "reports/layouts/workers_summary.h"
 #include "ui/seams.h"
 
 #include <QDateEdit>
@@ -58,8 +63,57 @@ TForm18::TForm18(QWidget *parent)
         QStringLiteral("group by inventory_items.nom,color, oper.naimen, vid_oper.vid, "
                        "inventory_items.massa order by inventory_items.nom")});
 
+    ui::connectGuarded(Button4, &QPushButton::clicked, this, &TForm18::Button4Click);
+    ui::connectGuarded(Button2, &QPushButton::clicked, this, &TForm18::Button2Click);
+    ui::connectGuarded(Button1, &QPushButton::clicked, this, &TForm18::Button1Click);
+    ui::connectGuarded(Button3, &QPushButton::clicked, this, &TForm18::Button3Click);
+    ui::connectGuarded(Button7, &QPushButton::clicked, this, &TForm18::Button7Click);
     ui::connectGuarded(Button6, &QPushButton::clicked, this, &TForm18::Button6Click);
     ui::connectGuarded(Button5, &QPushButton::clicked, this, &TForm18::Button5Click);
+}
+
+void TForm18::preview(ReportLayout *layout, const QString &title)
+{
+    db::Dataset &q = layout->query();
+    q.close();
+    layout->setPeriod(DTPicker1->date(), DTPicker2->date());
+    layout->setProductKind(RadioGroup1->itemIndex());
+    q.open();
+    struct Closer
+    {
+        db::Dataset &ds;
+        ~Closer() { ds.close(); }
+    } closer {q};
+    layout->setCaption(title + db::displayText(DTPicker1->date()) + QStringLiteral(" по ")
+                       + db::displayText(DTPicker2->date()));
+    layout->prepare();
+    layout->preview(this);
+}
+
+void TForm18::Button4Click()
+{
+    preview(forms().workersSummary, QStringLiteral("   Отчет по рабочим за период с "));
+}
+
+void TForm18::Button2Click()
+{
+    preview(forms().productSummary, QStringLiteral("   Отчет по продукции за период с "));
+}
+
+void TForm18::Button1Click()
+{
+    preview(forms().workersDetail, QStringLiteral("   Детальный отчет по рабочим за период с "));
+}
+
+void TForm18::Button3Click()
+{
+    preview(forms().productsDetail, QStringLiteral("   Детальный отчет по продукции за период с "));
+}
+
+void TForm18::Button7Click()
+{
+    preview(forms().requisitionsReport,
+            QStringLiteral("   Детальный отчет по заявкам за период с "));
 }
 
 QString TForm18::operationWithColour(const QString &vid, qint64 color)

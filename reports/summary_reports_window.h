@@ -8,6 +8,7 @@
 
 class QDateEdit;
 class QPushButton;
+class ReportLayout;
 
 class TForm18 : public ui::Window
 {
@@ -35,9 +36,18 @@ public:
     static QString operationWithColour(const QString &vid, qint64 color);
 
 public Q_SLOTS:
+    void Button4Click(); // workers summary
+    void Button2Click(); // product summary
+    void Button1Click(); // detailed workers
+    void Button3Click(); // detailed products
+    void Button7Click(); // requisitions
     void Button6Click(); // the product export
     void Button5Click();
 
 private:
+    // Fills the layout's query with the period and the product kind, titles it with `title`
+    // and the period, and shows its preview.
+    void preview(ReportLayout *layout, const QString &title);
+
     reports::ExcelLink m_excel;
 };

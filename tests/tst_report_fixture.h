@@ -5,7 +5,11 @@
 #include "support/program_fixture.h"
 
 #include "journal/journal_window.h"
+#include "timesheet/timesheet_window.h"
 #include "ui/data_grid.h"
+
+#include <QDateEdit>
+#include <QPushButton>
 
 #include <QHeaderView>
 #include <QImage>
@@ -101,6 +105,38 @@ struct Program
                          .arg(o));
     }
 };
+
+// Every text a button showed on screen while it was painted.
+struct Captions : QObject
+{
+    QPushButton *button;
+    QStringList shown;
+    explicit Captions(QPushButton *b)
+        : button(b)
+    {
+        b->installEventFilter(this);
+    }
+    ~Captions() override { button->removeEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint && (shown.isEmpty() || shown.last() != button->text()))
+            shown << button->text();
+        return false;
+    }
+};
+
+// Opens the timesheet from the journal's menu on `date`; `inside` looks at it while shown.
+inline void openTimesheetOn(Program &p, const QDate &date,
+                            const std::function<void(TForm19 *)> &inside)
+{
+    p.modal().script<TForm19>([&](TForm19 *w) {
+        inside(w);
+        return int(QDialog::Rejected);
+    });
+    p.journal()->DateT->setDate(date);
+    p.journal()->N11Click();
+    QCOMPARE(p.modal().pending(QStringLiteral("TForm19")), 0);
+}
 
 inline QStringList columnTexts(const QAbstractItemModel *m, int column)
 {

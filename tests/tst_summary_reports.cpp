@@ -5,6 +5,11 @@
 #include "tst_xlsx_reader.h"
 
 #include "app/forms.h"
+#include "reports/layouts/product_summary.h"
+#include "reports/layouts/products_detail.h"
+#include "reports/layouts/requisitions_report.h"
+#include "reports/layouts/workers_detail.h"
+#include "reports/layouts/workers_summary.h"
 #include "reports/summary_reports_window.h"
 
 #include <QDateEdit>
@@ -35,25 +40,6 @@ void choose(TForm18 *w, const QDate &from, const QDate &to, int kind)
     w->DTPicker2->setDate(to);
     w->RadioGroup1->item(kind)->click();
 }
-
-// Every text the button showed on screen while it was painted.
-struct Captions : QObject
-{
-    QPushButton *button;
-    QStringList shown;
-    explicit Captions(QPushButton *b)
-        : button(b)
-    {
-        b->installEventFilter(this);
-    }
-    ~Captions() override { button->removeEventFilter(this); }
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Paint && (shown.isEmpty() || shown.last() != button->text()))
-            shown << button->text();
-        return false;
-    }
-};
 
 // The export of the window with the period and kind chosen; returns the saved file.
 QString exportProducts(Program &p, const QDate &from, const QDate &to, int kind,
@@ -89,6 +75,9 @@ private Q_SLOTS:
     void defaultPeriod_data();
     void defaultPeriod();
     void keepsProductKind();
+    void previews_data();
+    void previews();
+    void previewOfPartsOnly();
     void exportRows_data();
     void exportRows();
     void exportOfEmptyPeriod();
@@ -181,6 +170,72 @@ void TestSummaryReports::keepsProductKind()
     });
     p.journal()->N10Click();
     QCOMPARE(kept, 2);
+}
+
+void TestSummaryReports::previews_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Отчет по рабочим") << "Button4"
+                                      << "   Отчет по рабочим за период с ";
+    QTest::newRow("Отчет по продукции") << "Button2"
+                                        << "   Отчет по продукции за период с ";
+    QTest::newRow("Детальный отчет по рабочим") << "Button1"
+                                                << "   Детальный отчет по рабочим за период с ";
+    QTest::newRow("Детальный отчет по продукции") << "Button3"
+                                                  << "   Детальный отчет по продукции за период с ";
+    QTest::newRow("Детальный отчет по заявкам") << "Button7"
+                                                << "   Детальный отчет по заявкам за период с ";
+}
+
+void TestSummaryReports::previews()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, title);
+    Program p(QDate(2026, 12, 10));
+    p.in();
+    // The demo plant's November, its default period; a record on the end day stays out.
+    const int late = p.addRecord({QDate(2026, 12, 1), 1, p.worker(0), 8, 0, 777, 0, 1});
+    p.exec(QStringLiteral("update accounts_dep.smena set id_doc = (select min(id) from "
+                          "mnf_doc.doc) where id = %1")
+               .arg(late));
+    openSummary(p, [&](TForm18 *w) {
+        QTest::mouseClick(w->findChild<QPushButton *>(button), Qt::LeftButton);
+    });
+    QVERIFY2(p.messages().shown().isEmpty(), qPrintable(p.messages().texts().join('\n')));
+    QCOMPARE(p.p.seams.previews.count(), 1);
+    const reports::PreparedReport r = p.p.seams.previews.last();
+    QVERIFY(r.pageCount() >= 1);
+    QVERIFY2(r.pages.front().hasText(title + "01.11.2026 по 01.12.2026"),
+             qPrintable(r.pages.front().rowTexts().join('\n')));
+    bool lateShown = false;
+    for (const reports::Page &page : r.pages)
+        lateShown = lateShown || page.rowTexts().join('\n').contains(QStringLiteral("777"));
+    QVERIFY(!lateShown);
+    // The demo month has records: the report is not empty.
+    QVERIFY(r.allRows().size() > 5);
+    for (ReportLayout *l : std::initializer_list<ReportLayout *> {
+             forms().workersSummary, forms().productSummary, forms().workersDetail,
+             forms().productsDetail, forms().requisitionsReport})
+        QVERIFY(!l->query().isOpen());
+}
+
+void TestSummaryReports::previewOfPartsOnly()
+{
+    Program p(QDate(2026, 12, 10));
+    p.in();
+    QStringList all, parts;
+    openSummary(p, [&](TForm18 *w) {
+        QTest::mouseClick(w->Button2, Qt::LeftButton);
+        all = p.p.seams.previews.last().pages.front().rowTexts();
+        w->RadioGroup1->item(2)->click();
+        QTest::mouseClick(w->Button2, Qt::LeftButton);
+        parts = p.p.seams.previews.last().pages.front().rowTexts();
+    });
+    QVERIFY(all.join('\n').contains(QStringLiteral("Готовая продукция")));
+    QVERIFY(all.join('\n').contains(QStringLiteral("Заготовки")));
+    QVERIFY(!parts.join('\n').contains(QStringLiteral("Готовая продукция")));
+    QVERIFY(parts.join('\n').contains(QStringLiteral("Заготовки")));
 }
 
 void TestSummaryReports::exportRows_data()

@@ -19,17 +19,6 @@ using namespace reptest;
 
 namespace {
 
-// Opens the timesheet from the journal's menu on `date`; `inside` looks at it while shown.
-void openOn(Program &p, const QDate &date, const std::function<void(TForm19 *)> &inside)
-{
-    p.modal().script<TForm19>([&](TForm19 *w) {
-        inside(w);
-        return int(QDialog::Rejected);
-    });
-    p.journal()->DateT->setDate(date);
-    p.journal()->N11Click();
-}
-
 // Chooses a month and a year in the lists as a user does.
 void choose(TForm19 *w, const QString &month, const QString &year)
 {
@@ -161,7 +150,7 @@ void TestTimesheetWindow::openingSelectsJournalMonth()
     // Another month of the same worker stays out.
     p.addHoursRow(worker, 2, date.month() % 12 + 1, date.year(), {{1, 5}});
     QStringList shown[3];
-    openOn(p, date, [&](TForm19 *w) {
+    openTimesheetOn(p, date, [&](TForm19 *w) {
         QCOMPARE(w->ComboBox1->currentText(), month);
         QCOMPARE(w->ComboBox2->currentText(), year);
         for (int shift = 1; shift <= 3; ++shift)

@@ -2,11 +2,13 @@
 
 #include "app/data_module.h"
 #include "app/forms.h"
+#include "reports/layouts/timesheet_print.h"
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
@@ -120,6 +122,7 @@ QPushButton *button(const QString &text, const char *name)
 
 TForm19::TForm19(QWidget *parent)
     : ui::Window(QStringLiteral("Табель по времени"), parent)
+    , m_excel(this, QStringLiteral("Табель"))
 {
     setObjectName(QStringLiteral("TForm19"));
 
@@ -208,6 +211,8 @@ TForm19::TForm19(QWidget *parent)
     on(ComboBox2, &QComboBox::activated, &TForm19::ComboBox1Change);
     on(Button5, &QPushButton::clicked, &TForm19::Button5Click);
     on(Button1, &QPushButton::clicked, &TForm19::Button1Click);
+    on(Button2, &QPushButton::clicked, &TForm19::Button2Click);
+    on(Button6, &QPushButton::clicked, &TForm19::Button6Click);
     on(Button4, &QPushButton::clicked, &TForm19::Button4Click);
     applyDayColumns(month(), year());
 }
@@ -229,6 +234,8 @@ TForm19::DayColumn TForm19::dayColumn(int day) const
 
 void TForm19::ComboBox1Change()
 {
+    if (m_busy)
+        return;
     const int m = month();
     const int y = year();
     TDataModule6 &dm = dataModule();
@@ -313,11 +320,15 @@ void TForm19::reopenShifts()
 
 void TForm19::Button5Click()
 {
+    if (m_busy)
+        return;
     reopenShifts();
 }
 
 void TForm19::Button1Click()
 {
+    if (m_busy)
+        return;
     const int m = month();
     const int y = year();
     const int days = QDate(y, m, 1).daysInMonth();
@@ -346,6 +357,81 @@ void TForm19::Button1Click()
     }
     reopenShifts();
     PB->hide();
+}
+
+void TForm19::Button2Click()
+{
+    if (m_busy)
+        return;
+    TForm15 *layout = forms().timesheetPrint;
+    db::Dataset &q = layout->H_Tabel;
+    ui::BusyCursor hourglass;
+    q.close();
+    layout->setMonth(month(), year());
+    q.open();
+    // The window repaints between rows; nothing else may change the month under the export,
+    // and the query is closed however it ends.
+    setBusy(true);
+    struct Done
+    {
+        TForm19 *w;
+        db::Dataset &q;
+        ~Done()
+        {
+            q.close();
+            w->setBusy(false);
+        }
+    } done {this, q};
+
+    if (m_excel.OpenExcel() == reports::ExcelLink::kFailed)
+        return;
+    m_excel.setTitle(QStringLiteral("Табель %1 %2").arg(ComboBox1->currentText()).arg(year()));
+    m_excel.SetExcelVisible(false);
+    const int n = q.recordCount();
+    Button2->setText(QStringLiteral("Excel (0 из %1)").arg(n));
+    QCoreApplication::processEvents();
+    m_excel.WriteExcelCell(1, 1, 1, ComboBox1->currentText() + u' ' + ComboBox2->currentText(),
+                           true, true, true);
+    m_excel.WriteExcelCell(1, 1, 2, QStringLiteral("Фамилия И.О."), true, true, true);
+    for (int day = 1; day <= 31; ++day)
+        m_excel.WriteExcelCell(1, day + 1, 2, QString::number(day), false, true, true);
+    m_excel.WriteExcelCell(1, 33, 2, QStringLiteral("Итого"), true, true, true);
+
+    int row = 3;
+    for (q.first(); !q.eof(); q.next()) {
+        m_excel.WriteExcelCell(1, 1, row, q.asString(QStringLiteral("fio")), true, true, false);
+        qint64 total = 0;
+        for (int day = 1; day <= 31; ++day) {
+            const qint64 hours = q.asInteger(QStringLiteral("sd%1").arg(day)); // empty: 0
+            total += hours;
+            m_excel.WriteExcelCell(1, day + 1, row, QString::number(hours), false, true, false);
+        }
+        m_excel.WriteExcelCell(1, 33, row, QString::number(total), false, true, false);
+        ++row;
+        Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(row - 3).arg(n));
+        QCoreApplication::processEvents();
+    }
+    m_excel.SetExcelVisible(true);
+}
+
+void TForm19::Button6Click()
+{
+    if (m_busy)
+        return;
+    TForm15 *layout = forms().timesheetPrint;
+    db::Dataset &q = layout->H_Tabel;
+    q.close();
+    layout->setMonth(month(), year());
+    q.open();
+    struct Closer
+    {
+        db::Dataset &ds;
+        ~Closer() { ds.close(); }
+    } closer {q};
+    layout->setCaption(ComboBox1->currentText() + u' ' + ComboBox2->currentText()
+                       + QStringLiteral(" г."));
+    layout->prepare();
+    layout->preview(this);
 }
 
 void TForm19::Button4Click()

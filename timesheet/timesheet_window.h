@@ -1,6 +1,7 @@
 #pragma once
 // TForm19: the monthly timesheet, one tab per shift.
 
+#include "reports/xlsx/excel_link.h"
 #include "ui/data_grid.h"
 #include "ui/window.h"
 
@@ -64,6 +65,8 @@ public Q_SLOTS:
     void ComboBox1Change();
     void Button5Click(); // "Обновить"
     void Button1Click(); // "Перестроить"
+    void Button2Click(); // "Excel"
+    void Button6Click(); // "Печать"
     void Button4Click(); // "Выход"
     void FormActivate();
 
@@ -84,4 +87,5 @@ private:
 
     std::array<DayColumn, 31> m_days;
     bool m_busy = false;
+    reports::ExcelLink m_excel;
 };
