@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
@@ -66,8 +67,10 @@ public:
         if (look.background.isValid())
             painter->fillRect(option.rect, look.background);
         QStyleOptionViewItem cell(option);
-        cell.font = look.font;
-        cell.fontMetrics = QFontMetrics(look.font);
+        if (look.font != option.font) {
+            cell.font = look.font;
+            cell.fontMetrics = QFontMetrics(look.font);
+        }
         for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
             cell.palette.setColor(group, QPalette::Text, look.text);
         m_gridPainting->paint(painter, cell, index);
@@ -390,6 +393,8 @@ void TForm19::Button2Click()
     const int n = q.recordCount();
     Button2->setText(QStringLiteral("Excel (0 из %1)").arg(n));
     QCoreApplication::processEvents();
+    QElapsedTimer sincePaint;
+    sincePaint.start();
     m_excel.WriteExcelCell(1, 1, 1, ComboBox1->currentText() + u' ' + ComboBox2->currentText(),
                            true, true, true);
     m_excel.WriteExcelCell(1, 1, 2, QStringLiteral("Фамилия И.О."), true, true, true);
@@ -409,7 +414,12 @@ void TForm19::Button2Click()
         m_excel.WriteExcelCell(1, 33, row, QString::number(total), false, true, false);
         ++row;
         Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(row - 3).arg(n));
-        QCoreApplication::processEvents();
+        // Repainted a few dozen times a second and at the last row: painting after every row
+        // would cost more than the rows.
+        if (sincePaint.elapsed() >= 25 || row - 3 == n) {
+            QCoreApplication::processEvents();
+            sincePaint.restart();
+        }
     }
     m_excel.SetExcelVisible(true);
 }
