@@ -12,7 +12,9 @@
 #include "journal/acceptance.h"
 #include "journal/entry_editor.h"
 #include "processes/process_list_window.h"
+#include "reports/product_report_window.h"
 #include "reports/summary_reports_window.h"
+#include "reports/worker_report_window.h"
 #include "timesheet/timesheet_window.h"
 #include "ui/seams.h"
 #include "ui/styles.h"
@@ -231,6 +233,19 @@ TForm1::TForm1(QWidget *parent)
     menuReports = MainMenu1->addMenu(QStringLiteral("Отчеты"));
     menuReportsAction = menuReports->menuAction();
     N10 = item(menuReports, QStringLiteral("Сводные отчеты"), "N10");
+    // No command of the delivered layout opens the two on-screen reports; the setting that
+    // shows the hidden commands shows these entries too.
+    const std::pair<QAction *, reports::PeriodReportWindow *(*)()> onScreenReports[]
+        = {{item(menuReports, QStringLiteral("Отчет по рабочим"), "NWorkerReport"),
+            []() -> reports::PeriodReportWindow * { return forms().workerReport; }},
+           {item(menuReports, QStringLiteral("Отчет по видам продукции"), "NProductReport"),
+            []() -> reports::PeriodReportWindow * { return forms().productReport; }}};
+    for (const auto &[a, window] : onScreenReports) {
+        connect(menuReports, &QMenu::aboutToShow, a,
+                [a] { a->setVisible(dataModule().showHiddenCommands); });
+        ui::connectGuarded(a, &QAction::triggered, this,
+                           [this, window] { openChild([window] { window()->openFromMenu(); }); });
+    }
     NExit = MainMenu1->addAction(QStringLiteral("Выход"));
     NExit->setObjectName(QStringLiteral("NExit"));
     // Hidden in the delivered layout; nothing makes them visible.

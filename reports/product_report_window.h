@@ -1,11 +1,15 @@
 #pragma once
-// TForm13: the product report of a period.
+// TForm13: the product report of a period, per item, operation kind and product kind.
 
-#include "ui/window.h"
+#include "reports/period_report_window.h"
 
-class TForm13 : public ui::Window
+class TForm13 : public reports::PeriodReportWindow
 {
     Q_OBJECT
 public:
     explicit TForm13(QWidget *parent = nullptr);
+    db::Dataset &i_Report() { return query(); }
+
+    QPushButton *Button2; // "Печать": no printout behind it yet
+    QPushButton *Button3; // "Выход"
 };

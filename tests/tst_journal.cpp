@@ -391,11 +391,11 @@ void TestJournal::timesheetAndReportsOpenings()
     QCOMPARE(year, QStringLiteral("2024"));
     QVERIFY(hoursOpen);
     QVERIFY(!dataModule().H_Tabel_2.isOpen());
-    // A year the fixed list lacks stops at its last year instead of running past the end.
+    // The year list reaches next year, so this year is there.
     l.p.seams.modal.script(QStringLiteral("TForm19"), ScriptedModal::reject());
     j->N11Click();
     QCOMPARE(t->ComboBox1->currentIndex(), 0);
-    QCOMPARE(t->ComboBox2->currentText(), QStringLiteral("2025"));
+    QCOMPARE(t->ComboBox2->currentText(), QStringLiteral("2027"));
 
     TForm18 *r = forms().summaryReports;
     l.p.seams.modal.script(QStringLiteral("TForm18"), ScriptedModal::reject());
