@@ -50,8 +50,18 @@ QBoxLayout *panelOf(QLayout *layout, QWidget *member)
 
 TForm4::TForm4(QWidget *parent)
     : DirectoryWindow(settings(), parent)
+    , m_excel(this, QStringLiteral("Операции"))
 {
     setObjectName(QStringLiteral("TForm4"));
+    XLS_Rep.setConnection(&dataModule().ADO_DB);
+    XLS_Rep.setSql(QStringList {
+        QStringLiteral("select inventory_items.MARKA, vid_oper.VID, oper.NAIMEN, "
+                       "iif(naimen=0,'Готовая продукция','Заготовки') as nmn, oper.CENA, oper.id, "
+                       "oper.i_id,"),
+        QStringLiteral(" oper.VID as oper_vid from OPER,inventory_items,VID_OPER where "
+                       "OPER.i_id=Inventory_items.id "),
+        QStringLiteral("and oper.vid=vid_oper.id order by inventory_items.marka, vid_oper.vid, "
+                       "oper.naimen")});
     Button1 = addButton;
     Button4 = exitButton;
     Button5 = new QPushButton(QStringLiteral("Excel"));
@@ -169,8 +179,32 @@ bool TForm4::openProcess()
 
 void TForm4::Button5Click()
 {
-    // The export of the older catalogue's operations needs the workbook link, which the reports
-    // bring; until then the button is there and does nothing.
+    ui::BusyCursor busy;
+    XLS_Rep.close();
+    XLS_Rep.open();
+    // Closed however the export ends.
+    struct Closer
+    {
+        db::Dataset &ds;
+        ~Closer() { ds.close(); }
+    } closer {XLS_Rep};
+    if (m_excel.OpenExcel() == reports::ExcelLink::kFailed)
+        return;
+    const QString titles[] = {QStringLiteral("Марка"), QStringLiteral("Операция"),
+                              QStringLiteral("Цена"), QStringLiteral("Вид")};
+    for (int c = 0; c < 4; ++c)
+        m_excel.WriteExcelValue(1, c + 1, 1, titles[c]);
+    int row = 2;
+    for (XLS_Rep.first(); !XLS_Rep.eof(); XLS_Rep.next(), ++row) {
+        m_excel.WriteExcelValue(1, 1, row, XLS_Rep.asString(QStringLiteral("marka")));
+        m_excel.WriteExcelValue(1, 2, row, XLS_Rep.asString(QStringLiteral("vid")));
+        m_excel.WriteExcelValue(1, 3, row, XLS_Rep.asString(QStringLiteral("cena")));
+        m_excel.WriteExcelValue(1, 4, row,
+                                XLS_Rep.asInteger(QStringLiteral("naimen")) == 0
+                                    ? QStringLiteral("Готовая продукция")
+                                    : QStringLiteral("Заготовки"));
+    }
+    m_excel.SetExcelVisible(true);
 }
 
 void TForm4::DBGrid1DblClick()

@@ -1,7 +1,9 @@
 #pragma once
 // TForm4: the technological process list, also the operation chooser.
 
+#include "db/dataset.h"
 #include "directories/directory_window.h"
+#include "reports/xlsx/excel_link.h"
 
 class QCheckBox;
 
@@ -20,8 +22,10 @@ public:
     void Button1Click();
     // The sort toggle of a title: the first click sorts descending, each further one toggles.
     void DBGrid1TitleClick(int column);
-    // The process list's spreadsheet export; the workbook link comes with the reports.
+    // The spreadsheet export of the older catalogue's operations with their prices.
     void Button5Click();
+
+    db::Dataset XLS_Rep; // the export's query
     // The grid's double click: the norms of the current operation when "Цены" is ticked in the
     // menu's list, otherwise what "Изменить" does.
     void DBGrid1DblClick();
@@ -34,6 +38,7 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    reports::ExcelLink m_excel;
     // The process of the current row opened in the process operations window; true when an
     // operation was picked there (chooser mode).
     bool openProcess();
