@@ -91,7 +91,7 @@ void TestEntryChooser::pickedOperationIsStored()
     QCOMPARE(seen.operationsPickButton, QStringLiteral("Выбрать"));
     QCOMPARE(shown, text);
     QCOMPARE(finalPrice,
-             db::formatGeneral(t.scalar("select price from mnf_operation.operation "
+             db::formatGeneral(t.scalar("select price::float8 from mnf_operation.operation "
                                         "where id = 14")
                                    .toDouble()));
     QVERIFY(id > 0);
