@@ -175,7 +175,8 @@ private Q_SLOTS:
         QVERIFY(rows.at(i).size() == 1); // the next worker's name
 
         const double grand
-            = scalar(QStringLiteral("select sum((s.kol_vo - s.brak) * s.cena)") + kJoin).toDouble();
+            = scalar(QStringLiteral("select sum((s.kol_vo - s.brak) * s.cena)::float8") + kJoin)
+                  .toDouble();
         QVERIFY(grand > 0);
         QCOMPARE(countRows(rows, {"Итого:", formatMask(grand, "#0.00")}), 1);
         QCOMPARE(rows.front(), QStringList {"Заголовок"});

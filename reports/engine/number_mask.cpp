@@ -1,6 +1,7 @@
 #include "number_mask.h"
 
 #include "db/formats.h"
+#include "db/values.h"
 
 #include <cmath>
 
@@ -53,6 +54,9 @@ QString formatValue(const QVariant &value, const QString &mask)
     if (value.isNull() || !value.isValid())
         return QString();
     if (!mask.isEmpty()) {
+        // Exact decimals of the data layer are masked as the numbers they are.
+        if (value.metaType() == QMetaType::fromType<db::Decimal>())
+            return formatMask(value.toDouble(), mask);
         switch (value.typeId()) {
         case QMetaType::Double:
         case QMetaType::Float:
