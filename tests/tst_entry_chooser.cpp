@@ -4,6 +4,7 @@
 
 #include "tst_entry_fixture.h"
 
+#include "db/formats.h"
 #include "processes/process_operations_window.h"
 
 using namespace entrytest;
