@@ -34,7 +34,6 @@ class TestProcExport : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void cleanup() { dataModule().showHiddenCommands = false; }
     void operationsWithPrices();
     void folderNotWritable();
 };
