@@ -402,21 +402,24 @@ void TForm19::Button2Click()
         m_excel.WriteExcelCell(1, day + 1, 2, QString::number(day), false, true, true);
     m_excel.WriteExcelCell(1, 33, 2, QStringLiteral("Итого"), true, true, true);
 
+    QStringList dayFields;
+    for (int day = 1; day <= 31; ++day)
+        dayFields << QStringLiteral("sd%1").arg(day);
     int row = 3;
     for (q.first(); !q.eof(); q.next()) {
         m_excel.WriteExcelCell(1, 1, row, q.asString(QStringLiteral("fio")), true, true, false);
         qint64 total = 0;
         for (int day = 1; day <= 31; ++day) {
-            const qint64 hours = q.asInteger(QStringLiteral("sd%1").arg(day)); // empty: 0
+            const qint64 hours = q.asInteger(dayFields.at(day - 1)); // empty: 0
             total += hours;
             m_excel.WriteExcelCell(1, day + 1, row, QString::number(hours), false, true, false);
         }
         m_excel.WriteExcelCell(1, 33, row, QString::number(total), false, true, false);
         ++row;
-        Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(row - 3).arg(n));
-        // Repainted a few dozen times a second and at the last row: painting after every row
-        // would cost more than the rows.
+        // The caption is set and repainted a few dozen times a second and at the last row:
+        // doing it after every row would cost more than the rows.
         if (sincePaint.elapsed() >= 25 || row - 3 == n) {
+            Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(row - 3).arg(n));
             QCoreApplication::processEvents();
             sincePaint.restart();
         }
