@@ -6,17 +6,6 @@
 #include "journal/journal_window.h"
 #include "ui/seams.h"
 
-namespace {
-
-// Closes the version table however the check ends.
-struct CloseOnExit
-{
-    db::Dataset &ds;
-    ~CloseOnExit() { ds.close(); }
-};
-
-} // namespace
-
 bool runVersionCheck()
 {
     const ui::BuildStamp stamp = ui::buildStamp();
@@ -27,7 +16,8 @@ bool runVersionCheck()
     db::Dataset &ver = dm.ver;
     ver.close();
     ver.open();
-    CloseOnExit closer {ver};
+    // Closed however the check ends.
+    const db::CloseOnExit closer(ver);
     ver.first();
     // An empty table reads as version 0 and no separator.
     const bool empty = ver.isEmpty();

@@ -212,4 +212,20 @@ private:
     Params m_params;
 };
 
+// Closes a dataset when the scope ends, also when what runs inside it throws.
+class CloseOnExit
+{
+public:
+    explicit CloseOnExit(Dataset &ds)
+        : m_ds(ds)
+    {
+    }
+    ~CloseOnExit() { m_ds.close(); }
+    CloseOnExit(const CloseOnExit &) = delete;
+    CloseOnExit &operator=(const CloseOnExit &) = delete;
+
+private:
+    Dataset &m_ds;
+};
+
 } // namespace db

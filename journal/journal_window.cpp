@@ -72,11 +72,7 @@ T *named(T *w, const char *name)
 void showList(db::Dataset &ds, QDialog *w)
 {
     ds.open();
-    struct Closer
-    {
-        db::Dataset &ds;
-        ~Closer() { ds.close(); }
-    } closer {ds};
+    const db::CloseOnExit closer(ds);
     ui::showModal(w);
 }
 

@@ -183,11 +183,7 @@ void TForm4::Button5Click()
     XLS_Rep.close();
     XLS_Rep.open();
     // Closed however the export ends.
-    struct Closer
-    {
-        db::Dataset &ds;
-        ~Closer() { ds.close(); }
-    } closer {XLS_Rep};
+    const db::CloseOnExit closer(XLS_Rep);
     if (m_excel.OpenExcel() == reports::ExcelLink::kFailed)
         return;
     const QString titles[] = {QStringLiteral("Марка"), QStringLiteral("Операция"),

@@ -146,11 +146,7 @@ void PeriodReportWindow::openFromMenu()
 {
     setPreviousMonth(*GroupBox1, ui::today());
     m_query.close();
-    struct Closer
-    {
-        db::Dataset &ds;
-        ~Closer() { ds.close(); }
-    } closer {m_query};
+    const db::CloseOnExit closer(m_query);
     ui::showModal(this);
 }
 

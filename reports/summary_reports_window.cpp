@@ -79,11 +79,7 @@ void TForm18::preview(ReportLayout *layout, const QString &title)
     layout->setPeriod(DTPicker1->date(), DTPicker2->date());
     layout->setProductKind(RadioGroup1->itemIndex());
     q.open();
-    struct Closer
-    {
-        db::Dataset &ds;
-        ~Closer() { ds.close(); }
-    } closer {q};
+    const db::CloseOnExit closer(q);
     layout->setCaption(title + db::displayText(DTPicker1->date()) + QStringLiteral(" по ")
                        + db::displayText(DTPicker2->date()));
     layout->prepare();
@@ -133,11 +129,7 @@ void TForm18::Button6Click()
                             RadioGroup1->itemIndex());
     XLS_Rep.open();
     // Closed however the export ends.
-    struct Closer
-    {
-        db::Dataset &ds;
-        ~Closer() { ds.close(); }
-    } closer {XLS_Rep};
+    const db::CloseOnExit closer(XLS_Rep);
     if (m_excel.OpenExcel() == reports::ExcelLink::kFailed)
         return;
 

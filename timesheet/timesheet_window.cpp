@@ -436,11 +436,7 @@ void TForm19::Button6Click()
     q.close();
     layout->setMonth(month(), year());
     q.open();
-    struct Closer
-    {
-        db::Dataset &ds;
-        ~Closer() { ds.close(); }
-    } closer {q};
+    const db::CloseOnExit closer(q);
     layout->setCaption(ComboBox1->currentText() + u' ' + ComboBox2->currentText()
                        + QStringLiteral(" г."));
     layout->prepare();
