@@ -1,9 +1,9 @@
 #include "login_window.h"
 
 #include "app/access_mode.h"
-#include "app/data_module.h"
-#include "app/forms.h"
 #include "app/version_check.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/db_error.h"
 #include "journal/journal_window.h"
 #include "ui/error_log.h"

@@ -1,7 +1,7 @@
 #pragma once
 // TForm23: the login window, the program's main window until the journal takes over.
 
-#include "app/config.h"
+#include "core/config.h"
 #include "ui/window.h"
 
 #include <QTimer>

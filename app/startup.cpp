@@ -1,10 +1,10 @@
 #include "startup.h"
 
-#include "app/config.h"
-#include "app/data_module.h"
-#include "app/forms.h"
 #include "app/login_window.h"
 #include "app/version_check.h"
+#include "core/config.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/department_editor.h"
 #include "directories/departments_window.h"
 #include "directories/item_editor.h"

@@ -1,8 +1,8 @@
 #include "version_check.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
 #include "app/login_window.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "journal/journal_window.h"
 #include "ui/seams.h"
 

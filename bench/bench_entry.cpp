@@ -3,9 +3,9 @@
 // hours posting measured alone. Run by bench/run.sh after the large day is loaded; the program
 // starts on the tabel.conf of XDG_CONFIG_HOME (the stored account).
 
-#include "app/data_module.h"
-#include "app/forms.h"
 #include "app/startup.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/db_error.h"
 #include "db/formats.h"
 #include "journal/entry_editor.h"

@@ -2,7 +2,7 @@
 // same statement, every sort of the journal's columns, the personnel list's prefix filter, and
 // the start-up times measured by bench_startup. Run by bench/run.sh, which prepares the data.
 
-#include "app/data_module.h"
+#include "core/data_module.h"
 #include "db/db_error.h"
 #include "db/sort_filter.h"
 #include "journal/journal_window.h"

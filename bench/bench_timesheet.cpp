@@ -7,9 +7,9 @@
 // The program's stored account (tabel.conf) must reach the database; bench/run_timesheet.sh
 // makes the cluster, the month and the config.
 
-#include "app/data_module.h"
-#include "app/forms.h"
 #include "app/startup.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "reports/layouts/timesheet_print.h"
 #include "timesheet/timesheet_window.h"
 #include "ui/seams.h"

@@ -1,7 +1,7 @@
 #include "directory_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/sort_filter.h"
 #include "ui/data_grid.h"
 #include "ui/lookup_box.h"

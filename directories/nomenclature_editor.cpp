@@ -1,7 +1,7 @@
 #include "nomenclature_editor.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "ui/lookup_box.h"
 
 #include <QLineEdit>

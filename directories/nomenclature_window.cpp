@@ -1,7 +1,7 @@
 #include "nomenclature_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/nomenclature_editor.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"

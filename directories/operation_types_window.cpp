@@ -1,7 +1,7 @@
 #include "operation_types_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/chooser_targets.h"
 #include "directories/operation_type_editor.h"
 #include "ui/seams.h"

@@ -1,7 +1,7 @@
 #include "roles_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 
 TForm32::TForm32(QWidget *parent)
     : DirectoryWindow(

@@ -2,8 +2,8 @@
 
 #include "journal_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/dataset.h"
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"

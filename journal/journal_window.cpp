@@ -1,7 +1,7 @@
 #include "journal_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/departments_window.h"
 #include "directories/items_window.h"
 #include "directories/nomenclature_window.h"

@@ -1,7 +1,7 @@
 #include "material_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/connection.h"
 #include "db/formats.h"
 #include "journal/entry_editor.h"

@@ -1,7 +1,7 @@
 #include "norms_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/db_error.h"
 #include "db/formats.h"
 #include "ui/seams.h"

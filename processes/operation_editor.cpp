@@ -1,7 +1,7 @@
 #include "operation_editor.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/directory_window.h"
 #include "directories/operation_types_window.h"
 #include "processes/process_operations_window.h"

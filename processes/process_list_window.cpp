@@ -1,7 +1,7 @@
 #include "process_list_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "processes/norms_window.h"
 #include "processes/process_operations_window.h"
 #include "ui/data_grid.h"

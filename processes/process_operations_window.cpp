@@ -1,7 +1,7 @@
 #include "process_operations_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/formats.h"
 #include "directories/directory_window.h"
 #include "directories/items_window.h"

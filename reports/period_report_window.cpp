@@ -1,7 +1,7 @@
 #include "period_report_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "ui/seams.h"
 
 #include <QDateEdit>

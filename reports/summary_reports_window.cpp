@@ -1,7 +1,7 @@
 #include "summary_reports_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/formats.h"
 #include "reports/layouts/product_summary.h"
 #include "reports/layouts/products_detail.h"

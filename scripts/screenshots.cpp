@@ -3,10 +3,10 @@
 // operations, as a user sees them. Run by scripts/screenshots.sh under Xvfb against the demo
 // database.
 
-#include "app/data_module.h"
-#include "app/forms.h"
 #include "app/login_window.h"
 #include "app/startup.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "journal/journal_window.h"
 #include "processes/process_list_window.h"
 #include "ui/seams.h"
@@ -16,8 +16,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCalendarWidget>
-#include <QDateEdit>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>

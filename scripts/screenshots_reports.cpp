@@ -2,9 +2,9 @@
 // demo plant's month opened from the journal, and the workers summary of that month previewed
 // from the summary reports window. Run by scripts/screenshots_reports.sh under Xvfb.
 
-#include "app/forms.h"
 #include "app/login_window.h"
 #include "app/startup.h"
+#include "core/forms.h"
 #include "journal/journal_window.h"
 #include "reports/engine/preview_window.h"
 #include "reports/summary_reports_window.h"

@@ -4,8 +4,8 @@
 
 #include "support/program_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/dataset.h"
 #include "journal/journal_window.h"
 

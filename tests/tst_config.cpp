@@ -2,7 +2,7 @@
 // password), an older file readable by others made private, and the switch that shows the
 // hidden commands read from the file or from the environment.
 
-#include "app/config.h"
+#include "core/config.h"
 
 #include <QFile>
 #include <QSettings>

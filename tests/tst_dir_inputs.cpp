@@ -4,8 +4,8 @@
 
 #include "tst_dir_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/department_editor.h"
 #include "directories/departments_window.h"
 #include "directories/item_editor.h"

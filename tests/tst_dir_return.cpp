@@ -4,8 +4,8 @@
 
 #include "tst_dir_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/directory_window.h"
 #include "ui/data_grid.h"
 

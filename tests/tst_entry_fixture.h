@@ -5,8 +5,8 @@
 
 #include "tst_dir_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/dataset.h"
 #include "directories/personnel_window.h"
 #include "journal/entry_editor.h"

@@ -3,8 +3,8 @@
 
 #include "tst_dir_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/nomenclature_window.h"
 
 #include <QPushButton>

@@ -4,8 +4,8 @@
 
 #include "support/program_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/items_window.h"
 #include "journal/entry_editor.h"
 #include "journal/journal_window.h"

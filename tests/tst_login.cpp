@@ -2,8 +2,8 @@
 
 #include "support/program_fixture.h"
 
-#include "app/forms.h"
 #include "app/login_window.h"
+#include "core/forms.h"
 #include "journal/journal_window.h"
 
 #include <QAction>

@@ -5,8 +5,8 @@
 
 #include "tst_dir_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "directories/items_window.h"
 #include "directories/operation_types_window.h"
 #include "processes/operation_editor.h"

@@ -7,7 +7,7 @@
 #include "support/program_fixture.h"
 #include "support/test_db.h"
 
-#include "app/forms.h"
+#include "core/forms.h"
 #include "db/connection.h"
 #include "db/dataset.h"
 #include "db/formats.h"

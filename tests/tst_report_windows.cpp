@@ -3,8 +3,8 @@
 
 #include "tst_report_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "reports/product_report_window.h"
 #include "reports/worker_report_window.h"
 

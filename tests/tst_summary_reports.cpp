@@ -4,7 +4,7 @@
 #include "tst_report_fixture.h"
 #include "tst_xlsx_reader.h"
 
-#include "app/forms.h"
+#include "core/forms.h"
 #include "reports/layouts/product_summary.h"
 #include "reports/layouts/products_detail.h"
 #include "reports/layouts/requisitions_report.h"

@@ -5,8 +5,8 @@
 #include "tst_report_fixture.h"
 #include "tst_xlsx_reader.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "reports/layouts/timesheet_print.h"
 #include "timesheet/timesheet_window.h"
 

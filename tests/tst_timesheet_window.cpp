@@ -4,8 +4,8 @@
 
 #include "tst_report_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "timesheet/timesheet_window.h"
 
 #include <QAction>

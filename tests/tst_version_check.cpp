@@ -2,9 +2,9 @@
 
 #include "support/program_fixture.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
 #include "app/login_window.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "journal/journal_window.h"
 
 #include <QLabel>

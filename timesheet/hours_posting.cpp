@@ -1,7 +1,7 @@
 #include "hours_posting.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "db/connection.h"
 #include "db/dataset.h"
 #include "db/db_error.h"

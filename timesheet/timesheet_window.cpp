@@ -1,7 +1,7 @@
 #include "timesheet_window.h"
 
-#include "app/data_module.h"
-#include "app/forms.h"
+#include "core/data_module.h"
+#include "core/forms.h"
 #include "reports/layouts/timesheet_print.h"
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"

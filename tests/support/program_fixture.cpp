@@ -1,8 +1,8 @@
 #include "program_fixture.h"
 
-#include "app/forms.h"
 #include "app/login_window.h"
 #include "app/startup.h"
+#include "core/forms.h"
 #include "journal/journal_window.h"
 
 #include <QDir>
