@@ -5,9 +5,71 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace db {
+
+namespace {
+
+// Splits "d.ddde+x" into its digits and the exponent.
+int splitScientific(const char *text, const char *end, char *digits, int &exponent)
+{
+    int count = 0;
+    const char *p = text;
+    for (; p < end && *p != 'e'; ++p) {
+        if (*p != '.')
+            digits[count++] = *p;
+    }
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exponent);
+    return count;
+}
+
+// The digits of v > 0 with at most 15 significant ones, as the user sees them, and the power of
+// ten of the first: 2,675 gives "2675" and 0. The shortest text that reads back as v is that
+// text whenever it has 15 digits or fewer (it is then the nearest 15-digit decimal to v); only
+// longer ones are rounded to 15 digits, and an exact tie there goes away from zero, as the
+// program's texts always did. No QString in between: this runs for every printed cell.
+int significantDigits(double v, char (&digits)[24], int &exponent)
+{
+    char text[40];
+    char all[24];
+    auto r = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific);
+    const int count = splitScientific(text, r.ptr, all, exponent);
+    if (count <= 15) {
+        std::copy(all, all + count, digits);
+        return count;
+    }
+    // Sixteen digits ending in 5 may be the exact value, a tie at 15; the whole expansion tells.
+    if (count == 16 && all[15] == '5') {
+        char exact[1100];
+        const auto e
+            = std::to_chars(exact, exact + sizeof exact, v, std::chars_format::scientific, 1074);
+        int tail = 0;
+        char expansion[1100];
+        const int n = splitScientific(exact, e.ptr, expansion, tail);
+        if (std::all_of(expansion + 16, expansion + n, [](char c) { return c == '0'; })) {
+            std::copy(all, all + 15, digits);
+            int i = 14;
+            while (i >= 0 && digits[i] == '9')
+                digits[i--] = '0';
+            if (i >= 0) {
+                ++digits[i];
+            } else {
+                digits[0] = '1';
+                ++exponent;
+            }
+            return 15;
+        }
+    }
+    r = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, 14);
+    return splitScientific(text, r.ptr, digits, exponent);
+}
+
+} // namespace
 
 QString formatGeneral(double v)
 {
@@ -17,21 +79,43 @@ QString formatGeneral(double v)
         return v > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
     if (v == 0)
         return QStringLiteral("0");
-    // %g with 15 digits picks the same fixed/exponent split as the general format
-    // (exponent below -4 or from 15 up); only the spelling of the exponent differs.
-    QString s = QString::number(v, 'g', 15);
-    const qsizetype e = s.indexOf(u'e');
-    if (e >= 0) {
-        QString mantissa = s.left(e);
-        QString exponent = s.mid(e + 1);
-        const bool negative = exponent.startsWith(u'-');
-        exponent.remove(0, 1);
-        while (exponent.size() > 1 && exponent.startsWith(u'0'))
-            exponent.remove(0, 1);
-        s = mantissa + u'E' + (negative ? QStringLiteral("-") : QString()) + exponent;
+    // As %.15g: fixed from 1E-4 up to 15 digits before the point, otherwise an exponent,
+    // spelt "1,23456789012346E15" and "1E-5".
+    char digits[24];
+    int exponent = 0;
+    int count = significantDigits(std::fabs(v), digits, exponent);
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    char out[48];
+    int n = 0;
+    if (v < 0)
+        out[n++] = '-';
+    if (exponent < -4 || exponent >= 15) {
+        out[n++] = digits[0];
+        if (count > 1) {
+            out[n++] = ',';
+            for (int i = 1; i < count; ++i)
+                out[n++] = digits[i];
+        }
+        out[n++] = 'E';
+        n = int(std::to_chars(out + n, out + sizeof out, exponent).ptr - out);
+    } else if (exponent >= 0) {
+        for (int i = 0; i <= exponent; ++i)
+            out[n++] = i < count ? digits[i] : '0';
+        if (count > exponent + 1) {
+            out[n++] = ',';
+            for (int i = exponent + 1; i < count; ++i)
+                out[n++] = digits[i];
+        }
+    } else {
+        out[n++] = '0';
+        out[n++] = ',';
+        for (int i = -1; i > exponent; --i)
+            out[n++] = '0';
+        for (int i = 0; i < count; ++i)
+            out[n++] = digits[i];
     }
-    s.replace(u'.', u',');
-    return s;
+    return QString::fromLatin1(out, n);
 }
 
 // Decides ties on the decimal text of v with 15 significant digits, which is the number the
@@ -41,47 +125,42 @@ double roundTo(double v, int places)
     if (!std::isfinite(v) || v == 0)
         return v;
     const bool negative = v < 0;
-    // d.dddddddddddddde±x: 15 significant digits and the exponent.
-    const QString text = QString::number(std::fabs(v), 'e', 14);
-    const qsizetype ePos = text.indexOf(u'e');
-    QString digits = text.left(ePos);
-    digits.remove(u'.');
-    const int exponent = text.mid(ePos + 1).toInt();
+    char digits[24];
+    int exponent = 0;
+    const int count = significantDigits(std::fabs(v), digits, exponent);
     // Digits kept: those up to `places` after the decimal point.
     const int keep = exponent + 1 + places;
-    if (keep >= digits.size())
+    if (keep >= count)
         return v;
     if (keep < 0)
         return negative ? -0.0 : 0.0;
-    QString kept = digits.left(keep);
-    const QString rest = digits.mid(keep);
-    bool up = false;
-    if (rest[0] > u'5') {
-        up = true;
-    } else if (rest[0] == u'5') {
+    qint64 kept = 0;
+    for (int i = 0; i < keep; ++i)
+        kept = kept * 10 + (digits[i] - '0');
+    bool up = digits[keep] > '5';
+    if (digits[keep] == '5') {
         bool beyond = false;
-        for (qsizetype i = 1; i < rest.size(); ++i)
-            beyond = beyond || rest[i] != u'0';
-        const bool lastOdd = !kept.isEmpty() && (kept.back().digitValue() % 2 == 1);
-        up = beyond || lastOdd;
+        for (int i = keep + 1; i < count; ++i)
+            beyond = beyond || digits[i] != '0';
+        up = beyond || kept % 2 == 1;
     }
-    if (kept.isEmpty())
-        kept = QStringLiteral("0");
-    int shift = exponent + 1 - keep; // value = kept * 10^shift
-    if (up) {
-        qsizetype i = kept.size() - 1;
-        while (i >= 0 && kept[i] == u'9') {
-            kept[i] = u'0';
-            --i;
-        }
-        if (i < 0)
-            kept.prepend(u'1');
-        else
-            kept[i] = QChar(u'0' + kept[i].digitValue() + 1);
-    }
-    if (keep == 0 && !up)
+    if (up)
+        ++kept;
+    if (kept == 0)
         return negative ? -0.0 : 0.0;
-    const double r = QStringLiteral("%1e%2").arg(kept).arg(shift).toDouble();
+    // value = kept * 10^shift. Both factors are exact doubles for the shifts that occur, so
+    // one multiplication or division gives the nearest double, as reading the text would.
+    const int shift = exponent + 1 - keep;
+    static constexpr double powers[]
+        = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double r = 0;
+    if (shift >= 0 && shift <= 22)
+        r = double(kept) * powers[shift];
+    else if (shift < 0 && shift >= -22)
+        r = double(kept) / powers[-shift];
+    else
+        r = std::strtod((std::to_string(kept) + 'e' + std::to_string(shift)).c_str(), nullptr);
     return negative ? -r : r;
 }
 

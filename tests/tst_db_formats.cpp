@@ -4,7 +4,10 @@
 #include "db/formats.h"
 #include "db/sort_filter.h"
 
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
+#include <cmath>
 
 using namespace db;
 
@@ -30,6 +33,11 @@ private Q_SLOTS:
         QTest::newRow("small exponent") << 0.00001 << "1E-5";
         QTest::newRow("tiny") << 1.5e-20 << "1,5E-20";
         QTest::newRow("rounded to 15") << 2.0 / 3.0 << "0,666666666666667";
+        QTest::newRow("rounds into an exponent") << 999999999999999.9 << "1E15";
+        QTest::newRow("negative small") << -0.000123 << "-0,000123";
+        QTest::newRow("whole with zeros") << 120000.0 << "120000";
+        QTest::newRow("exact tie at 15 digits") << 8793839938306625.0 << "8,79383993830663E15";
+        QTest::newRow("exact tie, carry") << 9999999999999995.0 << "1E16";
     }
     void generalFormat()
     {
@@ -69,6 +77,84 @@ private Q_SLOTS:
         QFETCH(int, places);
         QFETCH(double, expected);
         QCOMPARE(roundTo(value, places), expected);
+    }
+
+    // The rounding and the general format work on digits without building texts; they must
+    // decide exactly as the decimal text of the value with 15 significant digits does, over the
+    // values reports and editors meet: prices times quantities, sums with binary noise, ties, large
+    // and small.
+    void roundAgreesWithDecimalText()
+    {
+        const auto byText = [](double v, int places) {
+            if (v == 0)
+                return v;
+            const QString t = QString::number(std::fabs(v), 'e', 14);
+            const qsizetype e = t.indexOf(u'e');
+            const QString digits = t.left(e).remove(u'.');
+            const int exponent = t.mid(e + 1).toInt();
+            const int keep = exponent + 1 + places;
+            if (keep >= digits.size())
+                return v;
+            if (keep < 0)
+                return v < 0 ? -0.0 : 0.0;
+            // Ties go to even on the digit before the rest.
+            QString kept = digits.left(keep);
+            const QString rest = digits.mid(keep);
+            const bool beyond = rest.mid(1).contains(QRegularExpression(QStringLiteral("[1-9]")));
+            const bool odd = !kept.isEmpty() && kept.back().digitValue() % 2 == 1;
+            const bool up = rest[0] > u'5' || (rest[0] == u'5' && (beyond || odd));
+            const qint64 k = (kept.isEmpty() ? 0 : kept.toLongLong()) + (up ? 1 : 0);
+            const double r = QStringLiteral("%1e%2").arg(k).arg(exponent + 1 - keep).toDouble();
+            return v < 0 ? -r : r;
+        };
+        QRandomGenerator random(20261210);
+        for (int i = 0; i < 200000; ++i) {
+            double v = 0;
+            switch (i % 5) {
+            case 0: // a price with kopecks times a quantity
+                v = random.bounded(1, 100000) / 100.0 * random.bounded(1, 1000) / 4.0;
+                break;
+            case 1: // a sum of tenths with binary noise
+                for (int n = random.bounded(1, 40); n > 0; --n)
+                    v += random.bounded(0, 1000) / 10.0;
+                break;
+            case 2: // a tie at some place
+                v = (random.bounded(0, 2000000) + 0.5) / std::pow(10.0, random.bounded(0, 7));
+                break;
+            case 3: // any magnitude
+                v = random.generateDouble() * std::pow(10.0, random.bounded(-12, 20));
+                break;
+            default: // whole numbers, some of 16 digits ending in 5: exact ties at 15 digits
+                v = i % 10 == 4
+                    ? double(random.bounded(Q_INT64_C(100000000000000), Q_INT64_C(900719925474099)))
+                            * 10
+                        + 5
+                    : double(random.bounded(0, 1000000));
+                break;
+            }
+            if (i % 2)
+                v = -v;
+            const int places = i % 7;
+            // The general format spelt from the %.15g text.
+            QString general = QString::number(v, 'g', 15);
+            const qsizetype e = general.indexOf(u'e');
+            if (e >= 0) {
+                const int exponent = general.mid(e + 1).toInt();
+                general = general.left(e) + u'E' + QString::number(exponent);
+            }
+            general.replace(u'.', u',');
+            if (v == 0)
+                general = QStringLiteral("0");
+            QCOMPARE(formatGeneral(v), general);
+            const double expected = byText(v, places);
+            const double got = roundTo(v, places);
+            if (got != expected || std::signbit(got) != std::signbit(expected))
+                QFAIL(qPrintable(QStringLiteral("%1 на %2 знаков: %3, а по тексту %4")
+                                     .arg(v, 0, 'g', 17)
+                                     .arg(places)
+                                     .arg(got, 0, 'g', 17)
+                                     .arg(expected, 0, 'g', 17)));
+        }
     }
 
     void parseNumbers_data()

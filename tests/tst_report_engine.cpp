@@ -124,6 +124,14 @@ private Q_SLOTS:
                                          << "0,5";
         QTest::newRow("optional places, whole") << 7.0 << "0.##"
                                                 << "7";
+        QTest::newRow("negative to zero, optional") << -0.001 << "0.##"
+                                                    << "0";
+        QTest::newRow("one group exactly") << 1000.0 << "#,##0"
+                                           << "1\u00a0000";
+        QTest::newRow("required leading zeros") << 5.25 << "000.0"
+                                                << "005,2";
+        QTest::newRow("no whole digit") << -0.5 << "#.#"
+                                        << "-,5";
     }
     void masks()
     {

@@ -3,6 +3,8 @@
 #include "db/formats.h"
 #include "db/values.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace reports {
@@ -11,41 +13,58 @@ QString formatMask(double value, const QString &mask)
 {
     if (!std::isfinite(value))
         return db::formatGeneral(value);
-    const qsizetype point = mask.indexOf(u'.');
-    const QString intPart = point < 0 ? mask : mask.left(point);
-    const QString fracPart = point < 0 ? QString() : mask.mid(point + 1);
-    const int required = int(fracPart.count(u'0'));
-    const int places = required + int(fracPart.count(u'#'));
-    const int minIntDigits = int(intPart.count(u'0'));
-    const bool grouped = intPart.contains(u',');
+    // The mask: digits required before the point, places after it, required ones among them.
+    int minIntDigits = 0, places = 0, required = 0;
+    bool grouped = false, afterPoint = false;
+    for (const QChar c : mask) {
+        if (c == u'.')
+            afterPoint = true;
+        else if (!afterPoint && c == u'0')
+            ++minIntDigits;
+        else if (!afterPoint && c == u',')
+            grouped = true;
+        else if (afterPoint && (c == u'0' || c == u'#')) {
+            ++places;
+            required += c == u'0' ? 1 : 0;
+        }
+    }
 
     const double rounded = db::roundTo(value, places);
-    QString text = QString::number(std::fabs(rounded), 'f', places);
-    QString whole = text;
-    QString fraction;
-    if (places > 0) {
-        whole = text.left(text.size() - places - 1);
-        fraction = text.right(places);
-        while (fraction.size() > required && fraction.endsWith(u'0'))
-            fraction.chop(1);
-    }
-    if (whole == QStringLiteral("0") && minIntDigits == 0)
-        whole.clear();
-    while (whole.size() < minIntDigits)
-        whole.prepend(u'0');
-    if (grouped) {
-        for (qsizetype i = whole.size() - 3; i > 0; i -= 3)
-            whole.insert(i, QChar(0x00A0));
-    }
-    QString out = whole;
-    if (!fraction.isEmpty())
-        out += u',' + fraction;
-    if (out.isEmpty())
-        out = QStringLiteral("0");
+    // Every cell of a report passes here: the text is built in place, not from QString pieces.
+    char fixed[400];
+    const auto r = std::to_chars(fixed, fixed + sizeof fixed, std::fabs(rounded),
+                                 std::chars_format::fixed, places);
+    if (r.ec != std::errc())
+        return db::formatGeneral(rounded);
+    const int length = int(r.ptr - fixed);
+    int wholeLength = places > 0 ? length - places - 1 : length;
+    const char *fraction = fixed + wholeLength + 1;
+    int fractionLength = places;
+    while (fractionLength > required && fraction[fractionLength - 1] == '0')
+        --fractionLength;
+    const char *whole = fixed;
+    if (wholeLength == 1 && whole[0] == '0' && minIntDigits == 0)
+        wholeLength = 0;
+
+    QString out;
+    out.reserve(wholeLength + minIntDigits + wholeLength / 3 + fractionLength + 3);
     // A value that rounds to zero prints without a sign.
-    const bool zero = rounded == 0;
-    if (rounded < 0 && !zero)
-        out.prepend(u'-');
+    if (rounded < 0)
+        out += u'-';
+    const int digits = std::max(wholeLength, minIntDigits);
+    for (int i = 0; i < digits; ++i) {
+        if (grouped && i > 0 && (digits - i) % 3 == 0)
+            out += QChar(0x00A0);
+        const int k = i - (digits - wholeLength);
+        out += k < 0 ? u'0' : QChar(QLatin1Char(whole[k]));
+    }
+    if (fractionLength > 0) {
+        out += u',';
+        for (int i = 0; i < fractionLength; ++i)
+            out += QLatin1Char(fraction[i]);
+    }
+    if (out.isEmpty() || out == QStringLiteral("-"))
+        return QStringLiteral("0");
     return out;
 }
 
@@ -56,7 +75,8 @@ QString formatValue(const QVariant &value, const QString &mask)
     if (!mask.isEmpty()) {
         // Exact decimals of the data layer are masked as the numbers they are.
         if (value.metaType() == QMetaType::fromType<db::Decimal>())
-            return formatMask(value.toDouble(), mask);
+            return formatMask(static_cast<const db::Decimal *>(value.constData())->toDouble(),
+                              mask);
         switch (value.typeId()) {
         case QMetaType::Double:
         case QMetaType::Float:

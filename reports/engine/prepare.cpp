@@ -3,6 +3,7 @@
 #include "db/dataset.h"
 #include "db/db_error.h"
 #include "db/formats.h"
+#include "db/values.h"
 #include "number_mask.h"
 
 #include <stdexcept>
@@ -42,6 +43,8 @@ double Row::number(const QString &field) const
     const QVariant v = value(field);
     if (v.isNull() || !v.isValid())
         return 0;
+    if (v.metaType() == QMetaType::fromType<db::Decimal>())
+        return static_cast<const db::Decimal *>(v.constData())->toDouble();
     if (v.typeId() == QMetaType::QString)
         return db::parseNumber(v.toString());
     return v.toDouble();
