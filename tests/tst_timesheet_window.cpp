@@ -76,6 +76,7 @@ private Q_SLOTS:
     void daysPastMonthEnd();
     void weekendAndHourColours();
     void selectedCellKeepsStandardLook();
+    void repaintFollowsDataAndPalette();
     void workerInTwoShifts();
     void refresh();
     void rebuildMonthWithoutRecords();
@@ -324,6 +325,37 @@ void TestTimesheetWindow::selectedCellKeepsStandardLook()
     g->setCurrentIndex(g->model()->index(0, 6));
     QCOMPARE(cellImage(g, 0, 2).pixelColor(1, 1), TForm19::lightGreen());
     QCOMPARE(cellImage(g, 0, 6).pixelColor(1, 1), highlight);
+}
+
+// Alike cells of many rows are painted once and copied: each row must still show its own
+// value, a changed value its new look, and a new palette its colours.
+void TestTimesheetWindow::repaintFollowsDataAndPalette()
+{
+    Program p;
+    p.in();
+    p.addHoursRow(p.worker(0), 1, 3, 2021, {{2, 10}, {3, 8}});
+    p.addHoursRow(p.worker(1), 1, 3, 2021, {{2, 5}, {3, 8}});
+    Shown s(QStringLiteral("Март"), QStringLiteral("2021"));
+    ui::DataGrid *g = s.w->DBGrid1;
+    QCOMPARE(g->model()->rowCount(), 2);
+    const int green = g->model()->index(0, 2).data().toString() == QStringLiteral("10") ? 0 : 1;
+    const QColor base = g->palette().color(QPalette::Base);
+    QCOMPARE(cellImage(g, green, 2).pixelColor(1, 1), TForm19::lightGreen());
+    QCOMPARE(cellImage(g, 1 - green, 2).pixelColor(1, 1), base);
+    // Both rows' 8 look the same, and differ from the 10 beside them.
+    QCOMPARE(cellImage(g, 0, 3), cellImage(g, 1, 3));
+
+    // Another client changes the 5 to 11; "Обновить" paints it on green.
+    p.exec("update accounts_dep.h_tabel set d2 = 11 where d2 = 5 and month = 3 and year = 2021");
+    QTest::mouseClick(s.w->Button5, Qt::LeftButton);
+    for (int row = 0; row < 2; ++row)
+        QCOMPARE(cellImage(g, row, 2).pixelColor(1, 1), TForm19::lightGreen());
+
+    // A new palette (another style) reaches the cells drawn before.
+    QPalette pal = g->palette();
+    pal.setColor(QPalette::Base, QColor(250, 240, 200));
+    g->setPalette(pal);
+    QCOMPARE(cellImage(g, 0, 3).pixelColor(1, 1), QColor(250, 240, 200));
 }
 
 void TestTimesheetWindow::workerInTwoShifts()

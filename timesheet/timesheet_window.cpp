@@ -11,8 +11,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
@@ -47,7 +49,10 @@ QList<db::DatasetModel::Column> timesheetColumns()
 }
 
 // Cells painted with the timesheet's look, through the grid's own painting (a selected cell
-// keeps its highlight, also while the grid has no focus).
+// keeps its highlight, also while the grid has no focus). A month shows a few dozen distinct
+// day cells (a number, its colours, selected or not) repeated over a thousand rows, so each
+// distinct one is painted once into a picture and the picture is copied on every repaint:
+// scrolling stays smooth on a full month.
 class TimesheetDelegate : public QStyledItemDelegate
 {
 public:
@@ -64,6 +69,69 @@ public:
     {
         const bool selected = option.state & QStyle::State_Selected;
         const TForm19::CellLook look = m_form->cellLook(m_grid, index, selected);
+        // The names are all different and the current cell has its focus frame: drawn as such.
+        if (index.column() == 0 || (option.state & QStyle::State_HasFocus)) {
+            paintCell(painter, option, index, look);
+            return;
+        }
+        // A new style or palette paints every cell anew.
+        if (option.palette.cacheKey() != m_paletteKey) {
+            m_pictures.clear();
+            m_paletteKey = option.palette.cacheKey();
+        }
+        const qreal ratio = painter->device()->devicePixelRatioF();
+        const Key key {
+            index.data(Qt::DisplayRole).toString(),
+            option.rect.size(),
+            int(option.state
+                & (QStyle::State_Selected | QStyle::State_Enabled | QStyle::State_Active)),
+            look.text.rgba(),
+            look.background.isValid() ? look.background.rgba() : 0u,
+            look.font.bold(),
+            look.font.pointSizeF(),
+            look.font.family(),
+            ratio};
+        auto it = m_pictures.constFind(key);
+        if (it == m_pictures.constEnd()) {
+            if (m_pictures.size() > 4096)
+                m_pictures.clear();
+            QPixmap picture(option.rect.size() * ratio);
+            picture.setDevicePixelRatio(ratio);
+            // What the view leaves under a cell is its base colour.
+            picture.fill(m_grid->viewport()->palette().color(m_grid->viewport()->backgroundRole()));
+            QPainter p(&picture);
+            QStyleOptionViewItem cell(option);
+            cell.rect = QRect(QPoint(0, 0), option.rect.size());
+            paintCell(&p, cell, index, look);
+            p.end();
+            it = m_pictures.insert(key, picture);
+        }
+        painter->drawPixmap(option.rect.topLeft(), *it);
+    }
+
+private:
+    struct Key
+    {
+        QString text;
+        QSize size;
+        int state;
+        QRgb text_colour;
+        QRgb background;
+        bool bold;
+        qreal pointSize;
+        QString family;
+        qreal ratio;
+        bool operator==(const Key &) const = default;
+    };
+    friend size_t qHash(const Key &k, size_t seed = 0)
+    {
+        return qHashMulti(seed, k.text, k.size.width(), k.size.height(), k.state, k.text_colour,
+                          k.background, k.bold);
+    }
+
+    void paintCell(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index,
+                   const TForm19::CellLook &look) const
+    {
         if (look.background.isValid())
             painter->fillRect(option.rect, look.background);
         QStyleOptionViewItem cell(option);
@@ -76,10 +144,11 @@ public:
         m_gridPainting->paint(painter, cell, index);
     }
 
-private:
     const TForm19 *m_form;
     ui::DataGrid *m_grid;
     QAbstractItemDelegate *m_gridPainting;
+    mutable QHash<Key, QPixmap> m_pictures;
+    mutable qint64 m_paletteKey = 0;
 };
 
 // Titles coloured as the month's day columns are: weekends red, days past the month grey.
