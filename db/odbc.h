@@ -21,9 +21,12 @@ inline const SQLWCHAR *wide(const QString &s)
 {
     return reinterpret_cast<const SQLWCHAR *>(s.utf16());
 }
+// The driver's UTF-16 as it stands: a plain copy, so a text that starts with U+FEFF keeps it
+// (fromUtf16 would take it for a byte order mark and drop it).
 inline QString fromWide(const SQLWCHAR *p, qsizetype length)
 {
-    return QString::fromUtf16(reinterpret_cast<const char16_t *>(p), length);
+    static_assert(sizeof(SQLWCHAR) == sizeof(QChar));
+    return QString(reinterpret_cast<const QChar *>(p), length);
 }
 inline bool succeeded(SQLRETURN rc)
 {

@@ -179,6 +179,13 @@ private Q_SLOTS:
                                     << "x\r\ny\n"
                                     << "x\r\ny\n"
                                     << "x\r\ny\n";
+        // A leading U+FEFF is a character of the text, not a byte order mark to drop (built
+        // with QChar: a literal read as UTF-8 would lose it on the way in).
+        const QString mark(QChar(0xFEFF));
+        QTest::newRow("text leading U+FEFF")
+            << "t"
+            << "E'\\uFEFFабв \\U0001F600'" << mark + QStringLiteral("абв \U0001F600") << mark + u'x'
+            << mark + u'x' << mark + u'x';
     }
     void roundTrip()
     {
