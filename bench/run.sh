@@ -13,7 +13,7 @@ day=2027-01-15   # no demo record falls on it
 db=tabel_bench
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TABEL_CMAKE_ARGS:-} >/dev/null
-cmake --build "$build" --target bench_journal bench_startup bench_entry bench_report
+cmake --build "$build" --target bench_journal bench_startup bench_entry bench_report bench_memory
 
 port=$(scripts/pg.sh free-port 55900)
 cluster=$(mktemp -d /tmp/tabel-bench.XXXXXX)
@@ -110,6 +110,10 @@ XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_journal" \
 # The entry editor on the same large day (it gives some of its records a requisition line).
 XDG_CONFIG_HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_entry" \
     --date "$day" --runs "$runs" || status=$?
+
+# Resident memory: every window created, a login, the large day's journal shown and scrolled.
+XDG_CONFIG_HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_memory" \
+    --date "$day" || status=$?
 
 # The workers summary over the large day: 10,000 rows of its query, one per worker.
 XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_report" \
