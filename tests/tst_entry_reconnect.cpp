@@ -47,6 +47,7 @@ private Q_SLOTS:
     void newRecordSavedOnce();
     void changeSavedOnce();
     void brigadeMemberAddedOnce();
+    void brigadeDividedOnce_data();
     void brigadeDividedOnce();
     void openingAfterRestart();
 };
@@ -153,8 +154,16 @@ void TestEntryReconnect::brigadeMemberAddedOnce()
              QStringList {t.scalar("select s_caption from cmn_contractor.person where id = 25")});
 }
 
+void TestEntryReconnect::brigadeDividedOnce_data()
+{
+    QTest::addColumn<bool>("away"); // the server stays away for a second press
+    QTest::newRow("restart") << false;
+    QTest::newRow("server away for a while") << true;
+}
+
 void TestEntryReconnect::brigadeDividedOnce()
 {
+    QFETCH(bool, away);
     Reconnect t;
     int id = 0, rowsAfterFailure = -1;
     bool openAfterFailure = false, saveOnAfterFailure = false, closedAtLast = false;
@@ -165,10 +174,18 @@ void TestEntryReconnect::brigadeDividedOnce()
         id = w->recordId;
         t.scriptWorker(25);
         w->Button7->click();
-        restartServer();
+        if (away)
+            testing::stopServer();
+        else
+            restartServer();
         w->Button9->click();
         problem = reconnect::oneLostError(t.messages());
         openAfterFailure = w->isVisible();
+        if (away) {
+            w->Button9->click();
+            openAfterFailure = openAfterFailure && w->isVisible();
+            testing::startServer();
+        }
         saveOnAfterFailure = w->Button9->isEnabled();
         rowsAfterFailure = t.brigadeRows(id);
         quantityAfterFailure = t.smena(id, "kol_vo::numeric(10, 1)");
@@ -184,7 +201,7 @@ void TestEntryReconnect::brigadeDividedOnce()
     QCOMPARE(rowsAfterFailure, 1);
     QCOMPARE(quantityAfterFailure, QStringLiteral("6.0"));
     QVERIFY(closedAtLast);
-    QCOMPARE(t.messages().shown().size(), 1);
+    QCOMPARE(t.messages().shown().size(), away ? 2 : 1);
     QCOMPARE(t.brigadeRows(id), 0);
     QCOMPARE(t.scalar("select string_agg(w_id || ':' || kol_vo::numeric(10, 1), ',' order by "
                       "w_id) from accounts_dep.smena where data = '2026-12-10' and o_id = 21 and "
