@@ -14,6 +14,21 @@
 
 using namespace testing;
 
+namespace {
+
+// The program logged in with full rights on a weekday of the demo month; its journal, or nullptr
+// when the start failed.
+TForm1 *loggedIn(ProgramFixture &p)
+{
+    p.seams.setNow(QDateTime(QDate(2026, 11, 10), QTime(9, 0)));
+    if (!p.start())
+        return nullptr;
+    p.login(QStringLiteral("senior"), QStringLiteral("senior"));
+    return p.journal();
+}
+
+} // namespace
+
 class TestJournalReconnect : public QObject
 {
     Q_OBJECT
@@ -26,11 +41,8 @@ private Q_SLOTS:
 void TestJournalReconnect::refreshAfterServerRestart()
 {
     ProgramFixture p;
-    const QDate day(2026, 11, 10); // a weekday of the demo month
-    p.seams.setNow(QDateTime(day, QTime(9, 0)));
-    QVERIFY(p.start());
-    p.login(QStringLiteral("senior"), QStringLiteral("senior"));
-    TForm1 *j = p.journal();
+    TForm1 *j = loggedIn(p);
+    QVERIFY(j);
     const int rows = dataModule().Smena1.recordCount();
     QVERIFY(rows > 0);
 
@@ -51,10 +63,8 @@ void TestJournalReconnect::refreshAfterServerRestart()
 void TestJournalReconnect::serverStaysAway()
 {
     ProgramFixture p;
-    p.seams.setNow(QDateTime(QDate(2026, 11, 10), QTime(9, 0)));
-    QVERIFY(p.start());
-    p.login(QStringLiteral("senior"), QStringLiteral("senior"));
-    TForm1 *j = p.journal();
+    TForm1 *j = loggedIn(p);
+    QVERIFY(j);
     const int rows = dataModule().Smena1.recordCount();
 
     stopServer();
@@ -84,10 +94,8 @@ void TestJournalReconnect::serverStaysAway()
 void TestJournalReconnect::timerWhileServerAway()
 {
     ProgramFixture p;
-    p.seams.setNow(QDateTime(QDate(2026, 11, 10), QTime(9, 0)));
-    QVERIFY(p.start());
-    p.login(QStringLiteral("senior"), QStringLiteral("senior"));
-    TForm1 *j = p.journal();
+    TForm1 *j = loggedIn(p);
+    QVERIFY(j);
     // The timer fires again while its error box is still open, as it does in a real box's loop.
     int ticksInsideBox = 0;
     p.seams.messages.onShow([&](const RecordedMessage &) {
