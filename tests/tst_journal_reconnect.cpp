@@ -16,6 +16,20 @@ using namespace testing;
 
 namespace {
 
+// A new record of worker 21 on the journal's day in shift 1, with a material row; its id.
+int addRecord(const TestDatabase &db)
+{
+    const int id = db.scalar("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, "
+                             "kol_vo, time, ok) select '2026-11-10', 1, 21, id_inventory_items, "
+                             "id, 1.5, 4, 3, 'no' from mnf_operation.operation where id = 21 "
+                             "returning id")
+                       .toInt();
+    db.exec(QStringLiteral("insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, "
+                           "f_qty_use, id_cons_use) values (%1, 501, 1.5, 0)")
+                .arg(id));
+    return id;
+}
+
 // The program logged in with full rights on a weekday of the demo month; its journal, or nullptr
 // when the start failed.
 TForm1 *loggedIn(ProgramFixture &p)
@@ -36,6 +50,8 @@ private Q_SLOTS:
     void refreshAfterServerRestart();
     void serverStaysAway();
     void timerWhileServerAway();
+    void acceptAfterRestart();
+    void deleteAfterRestart();
 };
 
 void TestJournalReconnect::refreshAfterServerRestart()
@@ -115,6 +131,68 @@ void TestJournalReconnect::timerWhileServerAway()
     QCOMPARE(p.seams.messages.shown().size(), 1);
     j->Button8->click();
     QCOMPARE(p.seams.messages.shown().size(), 1);
+}
+
+void TestJournalReconnect::acceptAfterRestart()
+{
+    ProgramFixture p;
+    TForm1 *j = loggedIn(p);
+    QVERIFY(j);
+    const int id = addRecord(p.db);
+    const QString ok = QStringLiteral("select ok from accounts_dep.smena where id = %1").arg(id);
+    j->Button8->click();
+    QVERIFY(dataModule().Smena1.locate(QStringLiteral("id"), id));
+    restartServer();
+    j->Button5->click();
+    VERIFY_ONE_LOST_ERROR(p.seams.messages, 0);
+    QCOMPARE(p.db.scalar(ok), QStringLiteral("no"));
+    // Still on the record: the next press accepts it.
+    QCOMPARE(dataModule().Smena1.asInteger(QStringLiteral("id")), id);
+    j->Button5->click();
+    QCOMPARE(p.seams.messages.shown().size(), 1);
+    QCOMPARE(p.db.scalar(ok), QStringLiteral("ok"));
+}
+
+void TestJournalReconnect::deleteAfterRestart()
+{
+    ProgramFixture p;
+    TForm1 *j = loggedIn(p);
+    QVERIFY(j);
+    const int id = addRecord(p.db);
+    // The worker's hours of the day as the records give them, and as the hours row holds them
+    // (a row the deletion emptied goes: 0).
+    const QString records = QStringLiteral("select coalesce(sum(time), 0)::text from "
+                                           "accounts_dep.smena where w_id = 21 and smena = 1 and "
+                                           "data = '2026-11-10'");
+    const QString posted = QStringLiteral("select coalesce(string_agg(d10::text, ','), '0') from "
+                                          "accounts_dep.h_tabel where w_id = 21 and smena = 1 and "
+                                          "month = 11 and year = 2026");
+    // Posted as the program posts them, so the deletion has hours to take away.
+    p.db.exec(QStringLiteral("delete from accounts_dep.h_tabel where w_id = 21 and smena = 1 and "
+                             "month = 11 and year = 2026"));
+    p.db.exec(QStringLiteral("insert into accounts_dep.h_tabel(w_id, smena, month, year, d10) "
+                             "values (21, 1, 11, 2026, %1)")
+                  .arg(p.db.scalar(records)));
+    const QString hoursBefore = p.db.scalar(posted);
+    QVERIFY(hoursBefore.toInt() >= 3);
+    j->Button8->click();
+    QVERIFY(dataModule().Smena1.locate(QStringLiteral("id"), id));
+    restartServer();
+    p.seams.messages.answerYes();
+    j->Button3->click();
+    VERIFY_ONE_LOST_ERROR(p.seams.messages, 1); // after the question
+    QCOMPARE(p.db.scalar(
+                 QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id)),
+             QStringLiteral("1"));
+    QCOMPARE(p.db.scalar(posted), hoursBefore);
+    QCOMPARE(dataModule().Smena1.asInteger(QStringLiteral("id")), id);
+    p.seams.messages.answerYes();
+    j->Button3->click();
+    QCOMPARE(p.seams.messages.shown().size(), 3);
+    QCOMPARE(p.db.scalar(
+                 QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id)),
+             QStringLiteral("0"));
+    QCOMPARE(p.db.scalar(posted), p.db.scalar(records));
 }
 
 QTEST_MAIN(TestJournalReconnect)
