@@ -52,6 +52,7 @@ private Q_SLOTS:
     void timerWhileServerAway();
     void acceptAfterRestart();
     void deleteAfterRestart();
+    void deletionLostHalfway();
 };
 
 void TestJournalReconnect::refreshAfterServerRestart()
@@ -193,6 +194,52 @@ void TestJournalReconnect::deleteAfterRestart()
                  QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id)),
              QStringLiteral("0"));
     QCOMPARE(p.db.scalar(posted), p.db.scalar(records));
+}
+
+void TestJournalReconnect::deletionLostHalfway()
+{
+    ProgramFixture p;
+    TForm1 *j = loggedIn(p);
+    QVERIFY(j);
+    const int id = addRecord(p.db);
+    const QString posted = QStringLiteral("select coalesce(string_agg(d10::text, ','), '0') from "
+                                          "accounts_dep.h_tabel where w_id = 21 and smena = 1 and "
+                                          "month = 11 and year = 2026");
+    p.db.exec(QStringLiteral("delete from accounts_dep.h_tabel where w_id = 21 and smena = 1 and "
+                             "month = 11 and year = 2026"));
+    p.db.exec(QStringLiteral("insert into accounts_dep.h_tabel(w_id, smena, month, year, d10) "
+                             "select 21, 1, 11, 2026, sum(time) from accounts_dep.smena where "
+                             "w_id = 21 and smena = 1 and data = '2026-11-10'"));
+    const QString hoursBefore = p.db.scalar(posted);
+    // The server ends the program's session once, right when the deletion's hours are posted:
+    // the record is already deleted on that session, its hours not yet brought up to date.
+    p.db.exec(QStringLiteral("create sequence test_once; "
+                             "create function test_end_session() returns trigger language "
+                             "plpgsql as $f$ begin if nextval('test_once') = 1 then perform "
+                             "pg_terminate_backend(pg_backend_pid()); end if; return new; end "
+                             "$f$; create trigger end_session before update or delete on "
+                             "accounts_dep.h_tabel for each row execute function "
+                             "test_end_session(); grant usage on sequence test_once to public"));
+    j->Button8->click();
+    QVERIFY(dataModule().Smena1.locate(QStringLiteral("id"), id));
+    p.seams.messages.answerYes();
+    j->Button3->click();
+    VERIFY_ONE_LOST_ERROR(p.seams.messages, 1);
+    // Nothing of the deletion stays: the record and its hours are as they were.
+    QCOMPARE(p.db.scalar(
+                 QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id)),
+             QStringLiteral("1"));
+    QCOMPARE(p.db.scalar(posted), hoursBefore);
+    QVERIFY(dataModule().Smena1.locate(QStringLiteral("id"), id));
+    p.seams.messages.answerYes();
+    j->Button3->click();
+    QCOMPARE(p.seams.messages.shown().size(), 3);
+    QCOMPARE(p.db.scalar(
+                 QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id)),
+             QStringLiteral("0"));
+    QCOMPARE(p.db.scalar(posted),
+             p.db.scalar("select coalesce(sum(time), 0)::text from accounts_dep.smena where w_id "
+                         "= 21 and smena = 1 and data = '2026-11-10'"));
 }
 
 QTEST_MAIN(TestJournalReconnect)
