@@ -45,6 +45,7 @@ class TestEntryReconnect : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void newRecordSavedOnce();
+    void newRecordLostHalfway();
     void changeSavedOnce();
     void brigadeMemberAddedOnce();
     void brigadeDividedOnce_data();
@@ -93,6 +94,41 @@ void TestEntryReconnect::newRecordSavedOnce()
     QVERIFY(id > 0);
     QCOMPARE(t.smena(id, "w_id, kol_vo::numeric(10, 1), time, id_doc_item"),
              QStringLiteral("24|3.0|5|4"));
+    QCOMPARE(t.hoursRows(24), 1);
+    QCOMPARE(t.hoursOf(24, 1, kDay), t.hoursOfRecords(24));
+}
+
+void TestEntryReconnect::newRecordLostHalfway()
+{
+    Reconnect t;
+    const int before = t.records();
+    const QString hoursBefore = t.hoursOf(24, 1, kDay);
+    // The server ends the program's session once, when the new record's hours are posted: the
+    // record is inserted on that session, its hours not yet.
+    t.p.db.exec(reconnect::endSessionOnce(QStringLiteral("accounts_dep.h_tabel"),
+                                          QStringLiteral("insert or update")));
+    int recordsAfterFailure = -1, id = 0;
+    QString hoursAfterFailure, problem;
+    bool headerOpen = false;
+    t.add([&](TForm11 *w) {
+        t.fillByRequisition(w, 2, 4, 24, 21, QStringLiteral("3"), QStringLiteral("5"));
+        w->Button1->click();
+        problem = reconnect::oneLostError(t.messages());
+        recordsAfterFailure = t.records();
+        hoursAfterFailure = t.hoursOf(24, 1, kDay);
+        headerOpen = w->GroupBox1->isEnabled() && w->Button1->isEnabled() && w->recordId == 0;
+        w->Button1->click();
+        id = w->recordId;
+    });
+    t.verifyClean();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    // The insert went with the session: no record without its hours.
+    QCOMPARE(recordsAfterFailure, before);
+    QCOMPARE(hoursAfterFailure, hoursBefore);
+    QVERIFY(headerOpen);
+    QCOMPARE(t.messages().shown().size(), 1);
+    QCOMPARE(t.records(), before + 1);
+    QCOMPARE(t.smena(id, "w_id, kol_vo::numeric(10, 1), time"), QStringLiteral("24|3.0|5"));
     QCOMPARE(t.hoursRows(24), 1);
     QCOMPARE(t.hoursOf(24, 1, kDay), t.hoursOfRecords(24));
 }

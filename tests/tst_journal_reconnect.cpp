@@ -213,13 +213,8 @@ void TestJournalReconnect::deletionLostHalfway()
     const QString hoursBefore = p.db.scalar(posted);
     // The server ends the program's session once, right when the deletion's hours are posted:
     // the record is already deleted on that session, its hours not yet brought up to date.
-    p.db.exec(QStringLiteral("create sequence test_once; "
-                             "create function test_end_session() returns trigger language "
-                             "plpgsql as $f$ begin if nextval('test_once') = 1 then perform "
-                             "pg_terminate_backend(pg_backend_pid()); end if; return new; end "
-                             "$f$; create trigger end_session before update or delete on "
-                             "accounts_dep.h_tabel for each row execute function "
-                             "test_end_session(); grant usage on sequence test_once to public"));
+    p.db.exec(reconnect::endSessionOnce(QStringLiteral("accounts_dep.h_tabel"),
+                                        QStringLiteral("update or delete")));
     j->Button8->click();
     QVERIFY(dataModule().Smena1.locate(QStringLiteral("id"), id));
     p.seams.messages.answerYes();

@@ -26,6 +26,19 @@ inline QString oneLostError(const testing::ScriptedMessages &m, int before = 0)
     return QStringLiteral("%1 boxes: %2").arg(shown.size()).arg(texts.join(QStringLiteral(" | ")));
 }
 
+// SQL that makes the server end the session writing `table` once, at its first row of `events`
+// ("insert or update"), as a server lost in the middle of an action does.
+inline QString endSessionOnce(const QString &table, const QString &events)
+{
+    return QStringLiteral("create sequence test_once; grant usage on sequence test_once to public; "
+                          "create function test_end_session() returns trigger language plpgsql "
+                          "as $f$ begin if nextval('test_once') = 1 then perform "
+                          "pg_terminate_backend(pg_backend_pid()); end if; return new; end $f$; "
+                          "create trigger end_session before %1 on %2 for each row execute "
+                          "function test_end_session()")
+        .arg(events, table);
+}
+
 } // namespace reconnect
 
 // Fails the test unless exactly one lost-server error was shown after `before` boxes.
