@@ -193,13 +193,16 @@ void TestEntryReconnect::brigadeMemberAddedOnce()
 void TestEntryReconnect::brigadeDividedOnce_data()
 {
     QTest::addColumn<bool>("away"); // the server stays away for a second press
-    QTest::newRow("restart") << false;
-    QTest::newRow("server away for a while") << true;
+    QTest::addColumn<bool>("halfway"); // the session ends inside the division, not before it
+    QTest::newRow("restart") << false << false;
+    QTest::newRow("server away for a while") << true << false;
+    QTest::newRow("session lost during the division") << false << true;
 }
 
 void TestEntryReconnect::brigadeDividedOnce()
 {
     QFETCH(bool, away);
+    QFETCH(bool, halfway);
     Reconnect t;
     int id = 0, rowsAfterFailure = -1;
     bool openAfterFailure = false, saveOnAfterFailure = false, closedAtLast = false;
@@ -212,6 +215,9 @@ void TestEntryReconnect::brigadeDividedOnce()
         w->Button7->click();
         if (away)
             testing::stopServer();
+        else if (halfway) // when the division posts the members' hours
+            t.p.db.exec(reconnect::endSessionOnce(QStringLiteral("accounts_dep.h_tabel"),
+                                                  QStringLiteral("insert or update")));
         else
             restartServer();
         w->Button9->click();

@@ -58,13 +58,22 @@ class TestMaterialReconnect : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void rowWrittenOnce_data();
     void rowWrittenOnce();
     void windowOpensOnSecondPress();
     void rowDeletedOnce();
 };
 
+void TestMaterialReconnect::rowWrittenOnce_data()
+{
+    QTest::addColumn<bool>("halfway"); // the session ends inside the write, not before "Запись"
+    QTest::newRow("restart before the press") << false;
+    QTest::newRow("session lost while writing") << true;
+}
+
 void TestMaterialReconnect::rowWrittenOnce()
 {
+    QFETCH(bool, halfway);
     Material t;
     QString problem, typed;
     bool openAfterFailure = false, closedAtLast = false;
@@ -74,7 +83,11 @@ void TestMaterialReconnect::rowWrittenOnce()
         t.scriptMaterial([&](TForm24 *m) {
             Editor::choose(m->LCB_id_gds_use, kGoods);
             m->Edit7->setText(QStringLiteral("2,5"));
-            restartServer();
+            if (halfway) // after the batch was read and locked, at the row's insert
+                t.p.db.exec(reconnect::endSessionOnce(QStringLiteral("accounts_dep.smena_gds_use"),
+                                                      QStringLiteral("insert")));
+            else
+                restartServer();
             m->Button1->click();
             problem = reconnect::oneLostError(t.messages());
             openAfterFailure = m->isVisible();
