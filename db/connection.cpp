@@ -183,7 +183,7 @@ void Connection::beginTransaction()
         const odbc::Diagnostics diag = odbc::diagnostics(SQL_HANDLE_DBC, dbc);
         if (odbc::looksLost(diag.state, diag.text))
             markLost();
-        throw DbError(diag.text, diag.state);
+        throw odbc::errorOf(diag);
     }
     m_inTransaction = true;
 }
@@ -199,7 +199,7 @@ void Connection::commit()
         rollback();
         if (odbc::looksLost(diag.state, diag.text))
             markLost();
-        throw DbError(diag.text, diag.state);
+        throw odbc::errorOf(diag);
     }
     setAutocommit(dbc, true);
     m_inTransaction = false;

@@ -45,6 +45,7 @@ class TestEntryReconnect : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void newRecordSavedOnce();
+    void newRecordLostHalfway_data();
     void newRecordLostHalfway();
     void changeSavedOnce();
     void brigadeMemberAddedOnce();
@@ -98,15 +99,24 @@ void TestEntryReconnect::newRecordSavedOnce()
     QCOMPARE(t.hoursOf(24, 1, kDay), t.hoursOfRecords(24));
 }
 
+void TestEntryReconnect::newRecordLostHalfway_data()
+{
+    QTest::addColumn<bool>("atCommit");
+    // The record is inserted on that session, its hours not yet.
+    QTest::newRow("while its hours are posted") << false;
+    // Record and hours are written; the session ends as they are committed.
+    QTest::newRow("at the commit") << true;
+}
+
 void TestEntryReconnect::newRecordLostHalfway()
 {
+    QFETCH(bool, atCommit);
     Reconnect t;
     const int before = t.records();
     const QString hoursBefore = t.hoursOf(24, 1, kDay);
-    // The server ends the program's session once, when the new record's hours are posted: the
-    // record is inserted on that session, its hours not yet.
+    // The server ends the program's session once, on the new record's hours row.
     t.p.db.exec(reconnect::endSessionOnce(QStringLiteral("accounts_dep.h_tabel"),
-                                          QStringLiteral("insert or update")));
+                                          QStringLiteral("insert or update"), atCommit));
     int recordsAfterFailure = -1, id = 0;
     QString hoursAfterFailure, problem;
     bool headerOpen = false;

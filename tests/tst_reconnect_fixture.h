@@ -27,16 +27,19 @@ inline QString oneLostError(const testing::ScriptedMessages &m, int before = 0)
 }
 
 // SQL that makes the server end the session writing `table` once, at its first row of `events`
-// ("insert or update"), as a server lost in the middle of an action does.
-inline QString endSessionOnce(const QString &table, const QString &events)
+// ("insert or update"), as a server lost in the middle of an action does; `atCommit`: when the
+// transaction commits instead.
+inline QString endSessionOnce(const QString &table, const QString &events, bool atCommit = false)
 {
     return QStringLiteral("create sequence test_once; grant usage on sequence test_once to public; "
                           "create function test_end_session() returns trigger language plpgsql "
                           "as $f$ begin if nextval('test_once') = 1 then perform "
                           "pg_terminate_backend(pg_backend_pid()); end if; return new; end $f$; "
-                          "create trigger end_session before %1 on %2 for each row execute "
+                          "create %1 trigger end_session %2 %3 on %4 %5 for each row execute "
                           "function test_end_session()")
-        .arg(events, table);
+        .arg(atCommit ? QStringLiteral("constraint") : QString(),
+             atCommit ? QStringLiteral("after") : QStringLiteral("before"), events, table,
+             atCommit ? QStringLiteral("deferrable initially deferred") : QString());
 }
 
 } // namespace reconnect
