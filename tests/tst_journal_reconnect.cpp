@@ -51,8 +51,8 @@ private Q_SLOTS:
     void serverStaysAway();
     void timerWhileServerAway();
     void acceptAfterRestart();
+    void deleteAfterRestart_data();
     void deleteAfterRestart();
-    void deletionLostHalfway();
 };
 
 void TestJournalReconnect::refreshAfterServerRestart()
@@ -154,8 +154,18 @@ void TestJournalReconnect::acceptAfterRestart()
     QCOMPARE(p.db.scalar(ok), QStringLiteral("ok"));
 }
 
+void TestJournalReconnect::deleteAfterRestart_data()
+{
+    QTest::addColumn<bool>("halfway");
+    QTest::newRow("restart before the press") << false;
+    // The server ends the program's session once, right when the deletion's hours are posted:
+    // the record is already deleted on that session, its hours not yet brought up to date.
+    QTest::newRow("session lost between the deletion and its hours") << true;
+}
+
 void TestJournalReconnect::deleteAfterRestart()
 {
+    QFETCH(bool, halfway);
     ProgramFixture p;
     TForm1 *j = loggedIn(p);
     QVERIFY(j);
@@ -168,6 +178,8 @@ void TestJournalReconnect::deleteAfterRestart()
     const QString posted = QStringLiteral("select coalesce(string_agg(d10::text, ','), '0') from "
                                           "accounts_dep.h_tabel where w_id = 21 and smena = 1 and "
                                           "month = 11 and year = 2026");
+    const QString present
+        = QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id);
     // Posted as the program posts them, so the deletion has hours to take away.
     p.db.exec(QStringLiteral("delete from accounts_dep.h_tabel where w_id = 21 and smena = 1 and "
                              "month = 11 and year = 2026"));
@@ -178,63 +190,23 @@ void TestJournalReconnect::deleteAfterRestart()
     QVERIFY(hoursBefore.toInt() >= 3);
     j->Button8->click();
     QVERIFY(dataModule().Smena1.locate(QStringLiteral("id"), id));
-    restartServer();
+    if (halfway)
+        p.db.exec(reconnect::endSessionOnce(QStringLiteral("accounts_dep.h_tabel"),
+                                            QStringLiteral("update or delete")));
+    else
+        restartServer();
     p.seams.messages.answerYes();
     j->Button3->click();
     VERIFY_ONE_LOST_ERROR(p.seams.messages, 1); // after the question
-    QCOMPARE(p.db.scalar(
-                 QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id)),
-             QStringLiteral("1"));
-    QCOMPARE(p.db.scalar(posted), hoursBefore);
-    QCOMPARE(dataModule().Smena1.asInteger(QStringLiteral("id")), id);
-    p.seams.messages.answerYes();
-    j->Button3->click();
-    QCOMPARE(p.seams.messages.shown().size(), 3);
-    QCOMPARE(p.db.scalar(
-                 QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id)),
-             QStringLiteral("0"));
-    QCOMPARE(p.db.scalar(posted), p.db.scalar(records));
-}
-
-void TestJournalReconnect::deletionLostHalfway()
-{
-    ProgramFixture p;
-    TForm1 *j = loggedIn(p);
-    QVERIFY(j);
-    const int id = addRecord(p.db);
-    const QString posted = QStringLiteral("select coalesce(string_agg(d10::text, ','), '0') from "
-                                          "accounts_dep.h_tabel where w_id = 21 and smena = 1 and "
-                                          "month = 11 and year = 2026");
-    p.db.exec(QStringLiteral("delete from accounts_dep.h_tabel where w_id = 21 and smena = 1 and "
-                             "month = 11 and year = 2026"));
-    p.db.exec(QStringLiteral("insert into accounts_dep.h_tabel(w_id, smena, month, year, d10) "
-                             "select 21, 1, 11, 2026, sum(time) from accounts_dep.smena where "
-                             "w_id = 21 and smena = 1 and data = '2026-11-10'"));
-    const QString hoursBefore = p.db.scalar(posted);
-    // The server ends the program's session once, right when the deletion's hours are posted:
-    // the record is already deleted on that session, its hours not yet brought up to date.
-    p.db.exec(reconnect::endSessionOnce(QStringLiteral("accounts_dep.h_tabel"),
-                                        QStringLiteral("update or delete")));
-    j->Button8->click();
-    QVERIFY(dataModule().Smena1.locate(QStringLiteral("id"), id));
-    p.seams.messages.answerYes();
-    j->Button3->click();
-    VERIFY_ONE_LOST_ERROR(p.seams.messages, 1);
     // Nothing of the deletion stays: the record and its hours are as they were.
-    QCOMPARE(p.db.scalar(
-                 QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id)),
-             QStringLiteral("1"));
+    QCOMPARE(p.db.scalar(present), QStringLiteral("1"));
     QCOMPARE(p.db.scalar(posted), hoursBefore);
     QVERIFY(dataModule().Smena1.locate(QStringLiteral("id"), id));
     p.seams.messages.answerYes();
     j->Button3->click();
     QCOMPARE(p.seams.messages.shown().size(), 3);
-    QCOMPARE(p.db.scalar(
-                 QStringLiteral("select count(*) from accounts_dep.smena where id = %1").arg(id)),
-             QStringLiteral("0"));
-    QCOMPARE(p.db.scalar(posted),
-             p.db.scalar("select coalesce(sum(time), 0)::text from accounts_dep.smena where w_id "
-                         "= 21 and smena = 1 and data = '2026-11-10'"));
+    QCOMPARE(p.db.scalar(present), QStringLiteral("0"));
+    QCOMPARE(p.db.scalar(posted), p.db.scalar(records));
 }
 
 QTEST_MAIN(TestJournalReconnect)
