@@ -143,7 +143,17 @@ void *Connection::handle()
             throw DbError(QStringLiteral("Связь с сервером базы данных потеряна во время "
                                          "транзакции; транзакция отменена"));
         disconnectNow();
-        connectNow();
+        try {
+            connectNow();
+        } catch (const DbError &e) {
+            // Still lost (08S01): the next statement tries again. The driver's text alone
+            // ("Connection refused") would not tell the user that nothing was done.
+            throw DbError(QStringLiteral("Нет связи с сервером базы данных, действие не "
+                                         "выполнено. Следующее действие попробует подключиться "
+                                         "снова.\n")
+                              + e.text(),
+                          QStringLiteral("08S01"));
+        }
         m_lost = false;
     }
     return m_dbc;
@@ -173,7 +183,7 @@ void Connection::beginTransaction()
         const odbc::Diagnostics diag = odbc::diagnostics(SQL_HANDLE_DBC, dbc);
         if (odbc::looksLost(diag.state, diag.text))
             markLost();
-        throw DbError(diag.text, diag.state);
+        throw odbc::errorOf(diag);
     }
     m_inTransaction = true;
 }
@@ -189,7 +199,7 @@ void Connection::commit()
         rollback();
         if (odbc::looksLost(diag.state, diag.text))
             markLost();
-        throw DbError(diag.text, diag.state);
+        throw odbc::errorOf(diag);
     }
     setAutocommit(dbc, true);
     m_inTransaction = false;

@@ -105,5 +105,16 @@ bool looksLost(const QString &sqlState, const QString &text)
     return false;
 }
 
+DbError errorOf(const Diagnostics &diag)
+{
+    if (looksLost(diag.state, diag.text))
+        return DbError(QStringLiteral("Связь с сервером базы данных потеряна, действие не "
+                                      "выполнено. Следующее действие подключится заново.\n")
+                           + diag.text,
+                       diag.state);
+    return DbError(diag.text.isEmpty() ? QStringLiteral("Ошибка драйвера базы данных") : diag.text,
+                   diag.state);
+}
+
 } // namespace odbc
 } // namespace db

@@ -3,6 +3,7 @@
 
 #include "connection.h"
 #include "dataset.h"
+#include "db_error.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,10 @@ Diagnostics diagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
 // True when a failure's SQLSTATE or the driver's words say the server connection is gone.
 bool looksLost(const QString &sqlState, const QString &text);
+
+// The error a failure's diagnostics make: a lost connection says so in the program's words
+// before the driver's; any other failure carries the server's (or driver's) text alone.
+DbError errorOf(const Diagnostics &diag);
 
 } // namespace odbc
 

@@ -137,7 +137,7 @@ Statement::Statement(Connection *connection)
         const odbc::Diagnostics diag = odbc::diagnostics(SQL_HANDLE_DBC, dbc);
         if (odbc::looksLost(diag.state, diag.text))
             connection->markLost();
-        throw DbError(diag.text, diag.state);
+        throw odbc::errorOf(diag);
     }
 }
 
@@ -151,17 +151,10 @@ void Statement::check(SQLRETURN rc)
 {
     if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA)
         return;
-    odbc::Diagnostics diag = odbc::diagnostics(SQL_HANDLE_STMT, m_stmt);
-    if (odbc::looksLost(diag.state, diag.text)) {
+    const odbc::Diagnostics diag = odbc::diagnostics(SQL_HANDLE_STMT, m_stmt);
+    if (odbc::looksLost(diag.state, diag.text))
         m_connection->markLost();
-        throw DbError(QStringLiteral("Связь с сервером базы данных потеряна, действие не "
-                                     "выполнено. Следующее действие подключится заново.\n")
-                          + diag.text,
-                      diag.state);
-    }
-    if (diag.text.isEmpty())
-        diag.text = QStringLiteral("Ошибка драйвера базы данных");
-    throw DbError(diag.text, diag.state);
+    throw odbc::errorOf(diag);
 }
 
 void Statement::bind(int number, const ParamValue &v)

@@ -85,13 +85,21 @@ void JournalAcceptance::deleteCurrent()
     dm.DelSmena.params().setInteger(QStringLiteral("id"), ds.asInteger(QStringLiteral("id")));
     const bool yes = ui::askYesNo(&m_journal, QStringLiteral("Удаление"),
                                   QStringLiteral("Удалить позицию из списка?"));
-    int worker = 0;
     if (yes) {
-        worker = int(ds.asInteger(QStringLiteral("w_id")));
-        dm.DelSmena.execute();
+        const int worker = int(ds.asInteger(QStringLiteral("w_id")));
+        // The record and the hours it leaves are one change, as on saving: a failure (or a lost
+        // server) between them must not leave the day's hours counting a deleted record.
+        db::Connection &c = dm.ADO_DB;
+        c.beginTransaction();
+        try {
+            dm.DelSmena.execute();
+            timesheet::HoursPosting(c).afterDeletion(worker, m_journal.currentShift, date);
+            c.commit();
+        } catch (...) {
+            c.rollback();
+            throw;
+        }
     }
     ds.close();
     ds.open();
-    if (yes)
-        timesheet::HoursPosting(dm.ADO_DB).afterDeletion(worker, m_journal.currentShift, date);
 }

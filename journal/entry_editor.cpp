@@ -866,7 +866,13 @@ void TForm11::Button9Click()
     save_all.params().setInteger(QStringLiteral("s_id"), recordId);
     try {
         save_all.execute();
-    } catch (const db::DbError &) {
+    } catch (const db::DbError &e) {
+        // With the server lost the division did not run (and, run twice, the server finds no
+        // brigade left to divide): the editor stays open so that "Сохранить" runs it.
+        if (e.connectionLost()) {
+            ui::showError(this, kNotSaved + u'\n' + e.text());
+            return;
+        }
         ui::showError(this, kNotSaved);
     }
     close();

@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -607,7 +608,12 @@ void TForm1::N10Click()
 
 void TForm1::Timer1Timer()
 {
-    // A failing check shows its error and comes back at the next tick.
-    if (forms().versionCheck)
-        ui::guarded(this, forms().versionCheck);
+    // A failing check shows its error and comes back at the next tick. A tick while the last
+    // check's box is still open waits: a server that stays away must not pile up a box every
+    // 30 seconds.
+    if (!forms().versionCheck || m_timerCheckRunning)
+        return;
+    m_timerCheckRunning = true;
+    const auto done = qScopeGuard([this] { m_timerCheckRunning = false; });
+    ui::guarded(this, forms().versionCheck);
 }

@@ -113,5 +113,6 @@ private:
     // The commands the delivered layout hides, shown when the setting asks for them.
     void showHiddenCommands(bool show);
     bool m_firstShowDone = false;
+    bool m_timerCheckRunning = false; // the version check of a tick, its error box included
     QWidget *m_calendarPopup = nullptr;
 };

@@ -231,6 +231,43 @@ private Q_SLOTS:
         QCOMPARE(ds.recordCount(), 2);
     }
 
+    // The server stays away: every statement until it is back fails with a text that says the
+    // action did not run, counted as a lost connection, and is not repeated; then one reconnects.
+    void reconnectWhileServerAway()
+    {
+        testing::TestDatabase tdb;
+        tdb.exec(QStringLiteral("create table t (id int)"));
+        Connection c;
+        c.open(tdb.connectionString());
+        Command ins(&c);
+        ins.setText(QStringLiteral("insert into t values (1)"));
+        testing::stopServer();
+        QStringList texts;
+        bool allLost = true;
+        for (int i = 0; i < 3; ++i) {
+            try {
+                ins.execute();
+            } catch (const DbError &e) {
+                texts << e.text().section(u'\n', 0, 0);
+                allLost = allLost && e.connectionLost();
+            }
+        }
+        testing::startServer();
+        QCOMPARE(texts.size(), 3);
+        QVERIFY(allLost);
+        QVERIFY2(texts[0].startsWith(QStringLiteral("Связь с сервером базы данных потеряна")),
+                 qPrintable(texts[0]));
+        for (int i = 1; i < 3; ++i)
+            QCOMPARE(texts[i],
+                     QStringLiteral("Нет связи с сервером базы данных, действие не "
+                                    "выполнено. Следующее действие попробует "
+                                    "подключиться снова."));
+        QVERIFY(c.lost());
+        ins.execute();
+        QVERIFY(!c.lost());
+        QCOMPARE(tdb.scalar(QStringLiteral("select count(*) from t")), QStringLiteral("1"));
+    }
+
     void lostInsideTransaction()
     {
         testing::TestDatabase tdb;

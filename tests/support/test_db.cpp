@@ -109,14 +109,17 @@ QString TestDatabase::scalar(const QString &sql) const
     return v.isNull() ? QString() : v.toString();
 }
 
-void restartServer()
+static void pgctl(const QStringList &args)
 {
-    const TestServer &s = TestServer::get();
     QProcess p;
-    p.start(s.pgctl, {QStringLiteral("restart"), s.dataDir});
+    p.start(TestServer::get().pgctl, args);
     if (!p.waitForFinished(120000) || p.exitCode() != 0)
-        qFatal("Не удалось перезапустить сервер: %s",
+        qFatal("pg.sh %s: %s", qPrintable(args.join(u' ')),
                qPrintable(QString::fromLocal8Bit(p.readAllStandardError())));
+}
+
+static void waitForServer()
+{
     const QString cs = db::buildConnectionString(paramsFor(QStringLiteral("postgres"), {}, {}));
     for (int attempt = 0; attempt < 300; ++attempt) {
         try {
@@ -128,6 +131,24 @@ void restartServer()
         }
     }
     qFatal("Сервер не принимает подключения после перезапуска");
+}
+
+void restartServer()
+{
+    pgctl({QStringLiteral("restart"), TestServer::get().dataDir});
+    waitForServer();
+}
+
+void stopServer()
+{
+    pgctl({QStringLiteral("stop"), TestServer::get().dataDir});
+}
+
+void startServer()
+{
+    const TestServer &s = TestServer::get();
+    pgctl({QStringLiteral("start"), s.dataDir, QString::number(s.port)});
+    waitForServer();
 }
 
 } // namespace testing

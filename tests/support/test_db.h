@@ -45,5 +45,9 @@ private:
 
 // Restarts the cluster's server (fast shutdown), waiting until it accepts connections again.
 void restartServer();
+// Stops the cluster's server (fast shutdown) until startServer(), which waits until it accepts
+// connections again: a server that stays away for a while.
+void stopServer();
+void startServer();
 
 } // namespace testing
