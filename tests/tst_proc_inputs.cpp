@@ -96,7 +96,7 @@ void TestProcInputs::hostile()
         QCOMPARE(found, QStringList({"Совпадение"}));
     } else if (field == QLatin1String("price")) {
         QCOMPARE(t.messages().errors().size(), 1);
-        QVERIFY2(t.messages().errors().first().startsWith("Цена указана неверно"),
+        QVERIFY2(t.messages().errors().first().startsWith("Поле «Цена»: «"),
                  qPrintable(t.messages().errors().first()));
     } else {
         QVERIFY2(t.messages().errors().isEmpty(), qPrintable(t.messages().texts().join('\n')));
