@@ -43,6 +43,8 @@ private Q_SLOTS:
     void newRecord();
     void changedRecord_data();
     void changedRecord();
+    void workerNames_data();
+    void workerNames();
 };
 
 void TestEntryInputs::newRecord_data()
@@ -188,6 +190,40 @@ void TestEntryInputs::changedRecord()
     QCOMPARE(t.messages().errors(), QStringList {message});
     QCOMPARE(t.smena(id, kColumns), before);
     QCOMPARE(t.smena(id, QStringLiteral("vvod::text")), vvod);
+}
+
+void TestEntryInputs::workerNames_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *text :
+         {"О'Нил Д'Артаньян", "Иванов \"Младший\"", "C:\\Петров\\", "Сидоров; drop table x; --",
+          "Ковалёв 100% _И_", "Ёлкин Ёжик Ёфимович", "Смайлов 😀 Эмодзи", "=СУММ(A1:A2)"})
+        QTest::newRow(text) << QString::fromUtf8(text);
+    QTest::newRow("254 letters") << QString(253, QChar(u'Ж')) + u'\'';
+}
+
+// The worker's name comes from the personnel list into the editor and the journal as the
+// database holds it, whatever it contains; the record takes the worker's number.
+void TestEntryInputs::workerNames()
+{
+    QFETCH(QString, name);
+    Editor t;
+    t.p.db.exec(
+        QStringLiteral("update cmn_contractor.person set s_caption = $t$%1$t$ where id = 24")
+            .arg(name));
+    t.in();
+    QString shown, listed;
+    t.add([&](TForm11 *w) {
+        t.fillByRequisition(w, 2, 4, 24, 21, QStringLiteral("5"));
+        shown = w->Edit1->text();
+        w->Button1->click();
+        listed = t.journal().asString(QStringLiteral("fio"));
+    });
+    t.verifyClean();
+    QVERIFY2(t.messages().shown().isEmpty(), qPrintable(t.messages().texts().join(u'\n')));
+    QCOMPARE(shown, name);
+    QCOMPARE(listed, name);
+    QCOMPARE(t.smena(t.lastRecord(), QStringLiteral("w_id")), QStringLiteral("24"));
 }
 
 QTEST_MAIN(TestEntryInputs)
