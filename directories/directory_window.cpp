@@ -43,8 +43,9 @@ bool passesSwallowingFilter(const QKeyEvent *key)
     }
     if (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
         return true;
-    const QString text = key->text();
-    return !text.isEmpty() && text.at(0).isPrint();
+    // By character, not by UTF-16 unit: an emoji arrives as two halves, neither of them printable.
+    const QList<uint> text = key->text().toUcs4();
+    return !text.isEmpty() && QChar::isPrint(char32_t(text.first()));
 }
 
 } // namespace

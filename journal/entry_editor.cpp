@@ -14,6 +14,7 @@
 #include "ui/key_filters.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
+#include "ui/typed_input.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -59,6 +60,11 @@ QPushButton *button(const QString &text, const char *name)
     b->setAutoDefault(false);
     return b;
 }
+
+// The record's number fields and what their columns keep.
+const ui::NumberField kQuantity {QStringLiteral("Кол-во")};
+const ui::NumberField kRejects {QStringLiteral("Брак"), ui::kIntegerDigits, true};
+const ui::NumberField kHours {QStringLiteral("Время"), ui::kIntegerDigits, true};
 
 // Quantities differ from their bound only beyond what the numeric columns keep.
 bool above(double value, double bound)
@@ -604,7 +610,8 @@ void TForm11::Edit3Exit()
         Edit3->setText(QStringLiteral("0"));
     Edit8->setText(db::formatGeneral(finalPrice));
     Edit7->setText(db::formatGeneral(basePrice));
-    Edit5->setText(db::formatGeneral(db::roundTo(db::parseNumber(Edit3->text()) * finalPrice, 4)));
+    Edit5->setText(db::formatGeneral(
+        db::roundTo(ui::readNumber(Edit3->text(), kQuantity).toDouble() * finalPrice, 4)));
 }
 
 void TForm11::Edit4Exit()
@@ -675,20 +682,11 @@ void TForm11::save()
         ui::showError(this, kFillAll);
         return;
     }
-    double quantity = 0;
-    try {
-        quantity = db::parseNumber(Edit3->text());
-    } catch (const db::ConversionError &) {
-        ui::showError(this, QStringLiteral("Кол-во должно быть числом: «%1»").arg(Edit3->text()));
-        return;
-    }
-    bool rejectsOk = false, hoursOk = false;
-    const int rejects = Edit4->text().trimmed().toInt(&rejectsOk);
-    const int hours = Edit6->text().trimmed().toInt(&hoursOk);
-    if (!rejectsOk || !hoursOk) {
-        ui::showError(this, QStringLiteral("Брак и время должны быть целыми числами!"));
-        return;
-    }
+    // Every field is read before anything is written; one that does not fit stops the save.
+    const db::Decimal typedQuantity = ui::readNumber(Edit3->text(), kQuantity);
+    const double quantity = typedQuantity.toDouble();
+    const int rejects = int(ui::readNumber(Edit4->text(), kRejects).toInteger());
+    const int hours = int(ui::readNumber(Edit6->text(), kHours).toInteger());
     if (requiredQuantity && above(quantity, *requiredQuantity)) {
         ui::showError(this, QStringLiteral("Количество изделий не может быть больше требуемого!"));
         return;
@@ -706,7 +704,8 @@ void TForm11::save()
     p.setInteger(QStringLiteral("i_id"), itemId);
     p.setInteger(QStringLiteral("o_id"), operationId);
     p.setNumber(QStringLiteral("cena"), db::roundTo(finalPrice, 4));
-    p.setNumber(QStringLiteral("kol_vo"), quantity);
+    // As typed, every digit: a double would change a long quantity.
+    p.setDecimal(QStringLiteral("kol_vo"), typedQuantity);
     p.setInteger(QStringLiteral("brak"), rejects);
     p.setDate(QStringLiteral("data"), date);
     p.setInteger(QStringLiteral("smena"), shift);

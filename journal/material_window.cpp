@@ -8,6 +8,7 @@
 #include "ui/key_filters.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
+#include "ui/typed_input.h"
 
 #include <QEvent>
 #include <QFormLayout>
@@ -21,6 +22,8 @@ namespace {
 
 const QString kRemainder = QStringLiteral(
     "from accounts_dep.get_reminder_qty_by_smena(:id_smena, :id_gds, '%1') res_qty;");
+
+const ui::NumberField kUse {QStringLiteral("Расход")};
 
 double firstNumber(db::Dataset &ds, const QString &field)
 {
@@ -168,7 +171,8 @@ void TForm24::LCB_id_gds_useCloseUp()
         norm = firstNumber(operation, QStringLiteral("f_qty_from"));
     }
     readUsed();
-    allowedQuantity = db::roundTo(norm * db::parseNumber(editor->Edit3->text()), 4);
+    allowedQuantity = db::roundTo(
+        norm * ui::readNumber(editor->Edit3->text(), {QStringLiteral("Кол-во")}).toDouble(), 4);
     // What the norm still allows is proposed.
     Edit7->setText(allowedQuantity > 0
                        ? db::formatGeneral(db::roundTo(allowedQuantity - alreadyUsed, 3))
@@ -231,7 +235,8 @@ void TForm24::Button1Click()
         ui::showError(this, QStringLiteral("Все поля должны быть заполнены!"));
         return;
     }
-    double q = Edit7->text().isEmpty() ? 0 : db::parseNumber(Edit7->text());
+    double q
+        = Edit7->text().trimmed().isEmpty() ? 0 : ui::readNumber(Edit7->text(), kUse).toDouble();
     if (db::roundTo(alreadyUsed + q - allowedQuantity, 4) > 0) {
         if (db::roundTo(q, 4) > 0
             && ui::askYesNo(this, QStringLiteral("Запрос"),

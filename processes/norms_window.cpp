@@ -2,9 +2,9 @@
 
 #include "core/data_module.h"
 #include "core/forms.h"
-#include "db/db_error.h"
 #include "db/formats.h"
 #include "ui/seams.h"
+#include "ui/typed_input.h"
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
@@ -31,6 +31,15 @@ QString priceShown(double v)
         s.chop(1);
     s.replace(u'.', u',');
     return s;
+}
+
+int fieldColumn(const QString &field)
+{
+    for (int i = 0; i < int(std::size(kColumns)); ++i) {
+        if (field == QLatin1String(kColumns[i].field))
+            return i;
+    }
+    return 0;
 }
 
 } // namespace
@@ -174,18 +183,14 @@ void TForm22::openFor(int operationId)
 
 void TForm22::writeCell(int row, const QString &field, const QString &typed)
 {
-    const QString t = typed.trimmed();
+    // An emptied cell clears the value; anything else must be a number the column keeps.
     QVariant value;
-    if (!t.isEmpty()) {
-        if (field == QLatin1String("price")) {
-            value = db::parseNumber(t);
-        } else {
-            bool ok = false;
-            value = t.toInt(&ok);
-            if (!ok)
-                throw db::ConversionError(
-                    QStringLiteral("«%1» не является целым числом").arg(typed));
-        }
+    if (!typed.trimmed().isEmpty()) {
+        const int column = fieldColumn(field);
+        const ui::NumberField number {QString::fromUtf8(kColumns[column].title), 15,
+                                      field != QLatin1String("price")};
+        const db::Decimal d = ui::readNumber(typed, number);
+        value = number.whole ? QVariant(int(d.toInteger())) : QVariant(d.toDouble());
     }
     const bool adding = row >= norm.recordCount();
     try {

@@ -8,13 +8,13 @@
 #include "ui/key_filters.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
+#include "ui/typed_input.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -27,18 +27,9 @@ QPushButton *button(const QString &text, const char *name)
     return b;
 }
 
-// A typed price as the server reads a number ("12,5" and "12.5" alike), or an empty text when
-// it is not one: digits with at most one separator and at least one digit.
-QString priceText(const QString &typed)
-{
-    static const QRegularExpression shape(QStringLiteral("^(\\d+[.,]?\\d*|[.,]\\d+)$"));
-    const QString t = typed.trimmed();
-    if (!shape.match(t).hasMatch())
-        return QString();
-    QString s = t;
-    s.replace(u',', u'.');
-    return s;
-}
+// The price column keeps 15 digits, 4 of them after the separator.
+const ui::NumberField kPrice {QStringLiteral("Цена"), 11};
+const ui::NumberField kPosition {QStringLiteral("№ по порядку"), ui::kIntegerDigits, true};
 
 } // namespace
 
@@ -175,28 +166,14 @@ void TForm10::Button1Click()
         ui::showError(this, QStringLiteral("Все поля должны быть заполнены!"));
         return;
     }
-    const QString price = priceText(Edit3->text());
-    if (price.isEmpty()) {
-        ui::showError(this,
-                      QStringLiteral("Цена указана неверно: \"%1\". Введите число, например "
-                                     "12,5.")
-                          .arg(Edit3->text().trimmed()));
-        return;
-    }
-    bool positionOk = false;
-    const int position = Edit1->text().trimmed().toInt(&positionOk);
-    if (!positionOk) {
-        ui::showError(this,
-                      QStringLiteral("Номер по порядку указан неверно: \"%1\".")
-                          .arg(Edit1->text().trimmed()));
-        return;
-    }
+    const db::Decimal price = ui::readNumber(Edit3->text(), kPrice);
+    const int position = int(ui::readNumber(Edit1->text(), kPosition).toInteger());
     const TForm33 *process = forms().processOperations;
     db::Params p;
     p.setInteger(QStringLiteral("id_type"), operationType.id);
     p.setInteger(QStringLiteral("id_state"), state.toInt());
     // The price travels as the exact decimal text; the server makes the number of it.
-    p.setText(QStringLiteral("price"), price);
+    p.setDecimal(QStringLiteral("price"), price);
     p.setInteger(QStringLiteral("orderby"), position);
     if (tag == 1) {
         // A new operation makes the process's item.

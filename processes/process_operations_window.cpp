@@ -11,6 +11,7 @@
 #include "ui/data_grid.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
+#include "ui/typed_input.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -33,6 +34,7 @@ QPushButton *button(const QString &text, const char *name)
 }
 
 const QString kCaption = QStringLiteral("Техпроцесс № ");
+constexpr int kCaptionLength = 254;
 
 } // namespace
 
@@ -230,6 +232,9 @@ bool TForm33::Button6Click()
         ui::showError(this, QStringLiteral("Все поля должны быть заполнены!"));
         return false;
     }
+    // The name column keeps 254 characters: a longer name is refused (the window stays open),
+    // never cut.
+    ui::readText(caption, QStringLiteral("Наименование ТП"), kCaptionLength);
     db::Command &cmd = dataModule().cmd_all;
     db::Params p;
     p.setText(QStringLiteral("s_caption"), caption);

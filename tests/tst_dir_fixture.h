@@ -14,13 +14,15 @@
 
 namespace dirtest {
 
-// Types the text key by key as a keyboard would (QTest::keyClicks takes Latin-1 only).
+// Types the text key by key as a keyboard would (QTest::keyClicks takes Latin-1 only); a
+// character outside the first plane (an emoji) is one key with both of its UTF-16 halves.
 inline void typeText(QWidget *w, const QString &text)
 {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    for (const char32_t c : text.toUcs4()) {
+        const QString key = QString::fromUcs4(&c, 1);
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
         QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, key);
         QApplication::sendEvent(w, &release);
     }
 }

@@ -276,7 +276,8 @@ void TestEntryAdd::quantityNotANumber()
     QCOMPARE(t.lastRecord(), before);
     QCOMPARE(t.hoursOf(24, 1, kDay), hours);
     QCOMPARE(t.messages().errors(),
-             QStringList {QStringLiteral("Кол-во должно быть числом: «1,2,3»")});
+             QStringList {QStringLiteral(
+                 "Поле «Кол-во»: «1,2,3» не является числом. Введите число, например 12,5.")});
 }
 
 // A record of another client with a larger id must not become the editor's record.

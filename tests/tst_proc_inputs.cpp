@@ -12,6 +12,8 @@ class TestProcInputs : public QObject
 private Q_SLOTS:
     void hostile_data();
     void hostile();
+    void nameLength_data();
+    void nameLength();
 };
 
 void TestProcInputs::hostile_data()
@@ -23,7 +25,9 @@ void TestProcInputs::hostile_data()
                               {"backslash", "Шкаф \\N\\"},
                               {"semicolon", "Шкаф; drop table mnf_proc_tech.proc_tech; --"},
                               {"percent and underscore", "Шкаф 100%_"},
-                              {"statement end", "x'); delete from mnf_operation.operation; --"}};
+                              {"statement end", "x'); delete from mnf_operation.operation; --"},
+                              {"Cyrillic", "Шкаф «Ёлка» №5 — ёЁ"},
+                              {"emoji", "Шкаф 🗄️ 😀"}};
     for (const auto &[what, text] : texts) {
         QTest::newRow(QByteArray("new name, ") + what) << "new name" << QString::fromUtf8(text);
         QTest::newRow(QByteArray("rename, ") + what) << "rename" << QString::fromUtf8(text);
@@ -96,7 +100,7 @@ void TestProcInputs::hostile()
         QCOMPARE(found, QStringList({"Совпадение"}));
     } else if (field == QLatin1String("price")) {
         QCOMPARE(t.messages().errors().size(), 1);
-        QVERIFY2(t.messages().errors().first().startsWith("Цена указана неверно"),
+        QVERIFY2(t.messages().errors().first().startsWith("Поле «Цена»: «"),
                  qPrintable(t.messages().errors().first()));
     } else {
         QVERIFY2(t.messages().errors().isEmpty(), qPrintable(t.messages().texts().join('\n')));
@@ -110,6 +114,83 @@ void TestProcInputs::hostile()
     QCOMPARE(t.count("select count(*) from mnf_operation.operation"), operations);
     QCOMPARE(t.count("select count(*) from mnf_proc_tech.proc_tech"),
              field == QLatin1String("new name") ? 9 : 8);
+}
+
+void TestProcInputs::nameLength_data()
+{
+    QTest::addColumn<bool>("rename");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message"); // empty: stored as typed
+    const QString tooLong = QStringLiteral(
+        "Поле «Наименование ТП» длиннее 254 знаков (введено %1). Сократите текст.");
+    for (const bool rename : {false, true}) {
+        const char *how = rename ? "rename" : "new name";
+        QTest::addRow("%s, 254 letters", how) << rename << QString(253, u'Ш') + u'\\' << "";
+        QTest::addRow("%s, 254 emoji", how) << rename << QString::fromUtf8("😀").repeated(254) << "";
+        QTest::addRow("%s, 255 letters", how) << rename << QString(255, u'Ш') << tooLong.arg(255);
+        QTest::addRow("%s, 4000 letters", how)
+            << rename << QString(3999, u'ж') + u'\'' << tooLong.arg(4000);
+        QTest::addRow("%s, 255 emoji", how)
+            << rename << QString::fromUtf8("😀").repeated(255) << tooLong.arg(255);
+    }
+}
+
+// The name column keeps 254 characters (an emoji is one): a longer name is refused with a word,
+// the window stays open with the name as typed, and nothing is written.
+void TestProcInputs::nameLength()
+{
+    QFETCH(bool, rename);
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    Program t;
+    t.in();
+    const QString before = t.scalar(QStringLiteral("select string_agg(id || ':' || s_caption, ',' "
+                                                   "order by id) from mnf_proc_tech.proc_tech"));
+    bool openAfter = false;
+    QString left;
+    fromMenu(t, [&](TForm4 *w) {
+        auto save = [&](TForm33 *p) {
+            p->Edit3->setText(name);
+            t.messages().answerYes();
+            p->Button6->click();
+            openAfter = p->isVisible();
+            left = p->Edit3->text();
+        };
+        if (rename) {
+            QVERIFY(goToProcess(3));
+            openProcess(t, w, [&](TForm33 *p) {
+                save(p);
+                // Leaving asks again; No leaves the process as it was.
+                t.messages().answerNo();
+            });
+            return;
+        }
+        t.modal().script<TForm33>([&](TForm33 *p) {
+            scriptItemPick(t, QStringLiteral("Стойка С-2000"));
+            p->Button5->click();
+            save(p);
+            t.messages().answerNo();
+            p->Button4->click();
+            return p->result();
+        });
+        w->Button1->click();
+    });
+    t.verifyClean();
+    QVERIFY(openAfter);
+    QCOMPARE(left, name);
+    if (message.isEmpty()) {
+        QVERIFY2(t.messages().errors().isEmpty(), qPrintable(t.messages().texts().join('\n')));
+        QCOMPARE(t.scalar(rename ? QStringLiteral("select s_caption from mnf_proc_tech.proc_tech "
+                                                  "where id = 3")
+                                 : QStringLiteral("select s_caption from mnf_proc_tech.proc_tech "
+                                                  "order by id desc limit 1")),
+                 name);
+        return;
+    }
+    QCOMPARE(t.messages().errors(), QStringList {message});
+    QCOMPARE(t.scalar(QStringLiteral("select string_agg(id || ':' || s_caption, ',' order by id) "
+                                     "from mnf_proc_tech.proc_tech")),
+             before);
 }
 
 QTEST_MAIN(TestProcInputs)

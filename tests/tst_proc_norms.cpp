@@ -3,63 +3,9 @@
 // operation, also one started by the grid's keys), the last row kept by "Удалить", and a value
 // that is not a number refused.
 
-#include "tst_proc_fixture.h"
-
-#include "processes/norms_window.h"
-
-#include <QCheckBox>
-#include <QTableView>
+#include "tst_norms_fixture.h"
 
 using namespace proctest;
-
-namespace {
-
-// The norms of the operation at this row of the process: the list with "Цены" ticked, the
-// process's operations, then a double click on the operation; `inside` drives the norms window.
-void withNorms(Program &t, int process, int row, std::function<void(TForm22 *)> inside)
-{
-    dataModule().showHiddenCommands = true;
-    t.modal().script<TForm22>([inside](TForm22 *n) {
-        inside(n);
-        if (n->isVisible())
-            n->Button1->click();
-        return n->result();
-    });
-    fromMenu(t, [&](TForm4 *w) {
-        w->CheckBox1->setChecked(true);
-        QVERIFY(goToProcess(process));
-        t.modal().script<TForm33>([&](TForm33 *p) {
-            dataModule().operation.setRecNo(row);
-            Q_EMIT p->DBGrid1->rowDoubleClicked();
-            p->Button4->click();
-            return p->result();
-        });
-        Q_EMIT w->DBGrid1->rowDoubleClicked();
-    });
-}
-
-QStringList column(const TForm22 *n, int c)
-{
-    return dirtest::columnTexts(n->DBGrid1->model(), c);
-}
-
-// Types a value into a cell as the grid's editor hands it over.
-void type(TForm22 *n, int row, int c, const QString &text)
-{
-    QAbstractItemModel *m = n->DBGrid1->model();
-    QVERIFY(m->flags(m->index(row, c)) & Qt::ItemIsEditable);
-    m->setData(m->index(row, c), text);
-}
-
-QString norms(const Program &t, int operation)
-{
-    return t.scalar(QStringLiteral("select coalesce(string_agg(concat_ws('/', norma, price, "
-                                   "prize), ' ' order by norma, id), '') from "
-                                   "accounts_dep.norm where o_id = %1")
-                        .arg(operation));
-}
-
-} // namespace
 
 class TestProcNorms : public QObject
 {

@@ -178,9 +178,11 @@ void TestProcOperations::required_data()
     QTest::newRow("blank position") << "Сборка" << 0 << "5"
                                     << "  " << all;
     const QString bad
-        = QStringLiteral("Цена указана неверно: \"%1\". Введите число, например 12,5.");
+        = QStringLiteral("Поле «Цена»: «%1» не является числом. Введите число, например 12,5.");
     QTest::newRow("empty price") << "Сборка" << 0 << ""
-                                 << "3" << bad.arg("");
+                                 << "3"
+                                 << QStringLiteral(
+                                        "Поле «Цена» не заполнено. Введите число, например 12,5.");
     QTest::newRow("separator alone") << "Сборка" << 0 << ","
                                      << "3" << bad.arg(",");
     QTest::newRow("two separators") << "Сборка" << 0 << "1.2.3"
@@ -190,10 +192,14 @@ void TestProcOperations::required_data()
     QTest::newRow("pasted letters") << "Сборка" << 0 << "12р"
                                     << "3" << bad.arg("12р");
     QTest::newRow("pasted sign") << "Сборка" << 0 << "-5"
-                                 << "3" << bad.arg("-5");
+                                 << "3"
+                                 << QStringLiteral(
+                                        "Поле «Цена»: число не может быть отрицательным («-5»).");
     QTest::newRow("pasted position")
         << "Сборка" << 0 << "5"
-        << "3a" << QStringLiteral("Номер по порядку указан неверно: \"3a\".");
+        << "3a"
+        << QStringLiteral("Поле «№ по порядку»: «3a» не является целым числом. Введите целое "
+                          "число, например 8.");
 }
 
 void TestProcOperations::required()

@@ -20,13 +20,15 @@ namespace {
 // key events carrying their text, the way a Russian keyboard layout delivers them.
 void typeText(QWidget *widget, const QString &text)
 {
-    for (const QChar c : text) {
-        if (c.unicode() < 128) {
-            QTest::keyClick(widget, char(c.unicode()));
+    for (const char32_t c : text.toUcs4()) {
+        if (c < 128) {
+            QTest::keyClick(widget, char(c));
             continue;
         }
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        // One key per character: an emoji comes with both of its UTF-16 halves.
+        const QString key = QString::fromUcs4(&c, 1);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, key);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, key);
         QApplication::sendEvent(widget, &press);
         QApplication::sendEvent(widget, &release);
     }
@@ -87,6 +89,10 @@ void TestUiWidgets::keyFilters_data()
     QTest::newRow("integer: separators refused") << true << "12,5.7"
                                                  << "1257";
     QTest::newRow("integer: signs refused") << true << "-4+2"
+                                            << "42";
+    QTest::newRow("decimal: emoji refused") << false << "1😀,5🔩"
+                                            << "1,5";
+    QTest::newRow("integer: emoji refused") << true << "😀4😀2"
                                             << "42";
 }
 

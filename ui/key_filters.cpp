@@ -13,11 +13,12 @@ NumericKeyFilter::NumericKeyFilter(Mode mode, QObject *parent)
 
 bool NumericKeyFilter::accepts(Mode mode, const QString &text)
 {
-    for (const QChar c : text) {
-        if (!c.isPrint())
+    // By character: an emoji's two UTF-16 halves are not printable each, the emoji is.
+    for (const uint c : text.toUcs4()) {
+        if (!QChar::isPrint(char32_t(c)))
             continue; // Backspace, Enter, Ctrl+C and the like
-        const bool digit = c >= u'0' && c <= u'9';
-        const bool separator = mode == Mode::Decimal && (c == u',' || c == u'.');
+        const bool digit = c >= '0' && c <= '9';
+        const bool separator = mode == Mode::Decimal && (c == ',' || c == '.');
         if (!digit && !separator)
             return false;
     }
