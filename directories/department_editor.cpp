@@ -18,7 +18,7 @@ TForm31::TForm31(QWidget *parent)
 {
     setObjectName(QStringLiteral("TForm31"));
     Edit1 = addEdit("Edit1", QStringLiteral("Наименование"));
-    Edit2 = addEdit("Edit2", QStringLiteral("Описание"));
+    Edit2 = addEdit("Edit2", QStringLiteral("Описание"), 4000);
     Label3 = new QLabel(QStringLiteral("Тип склада"));
     Label3->setObjectName(QStringLiteral("Label3"));
     type_combo = new QComboBox;

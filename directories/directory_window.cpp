@@ -6,6 +6,7 @@
 #include "ui/data_grid.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
+#include "ui/typed_input.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -254,9 +255,10 @@ DirectoryEditor::DirectoryEditor(const QString &caption, const QString &groupTit
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-QLineEdit *DirectoryEditor::addEdit(const char *name, const QString &label)
+QLineEdit *DirectoryEditor::addEdit(const char *name, const QString &label, int limit)
 {
     auto *edit = new QLineEdit;
+    m_texts.insert(edit, {label, limit});
     edit->setObjectName(QLatin1String(name));
     m_fields->addRow(label, edit);
     if (!m_first)
@@ -322,9 +324,10 @@ void DirectoryEditor::saveRow(db::Params params, const QString &insertSql, const
     accept();
 }
 
-QString DirectoryEditor::typedText(const QLineEdit *edit)
+QString DirectoryEditor::typedText(const QLineEdit *edit) const
 {
-    const QString t = edit->text().trimmed();
+    const TextField field = m_texts.value(edit);
+    const QString t = ui::readText(edit->text(), field.label, field.limit);
     return t.isNull() ? QStringLiteral("") : t;
 }
 

@@ -8,6 +8,7 @@
 #include "db/dataset_model.h"
 #include "ui/window.h"
 
+#include <QHash>
 #include <QList>
 #include <QVariant>
 #include <functional>
@@ -116,7 +117,8 @@ protected:
     DirectoryEditor(const QString &caption, const QString &groupTitle, QWidget *parent = nullptr);
 
     QFormLayout *fields() const { return m_fields; }
-    QLineEdit *addEdit(const char *name, const QString &label);
+    // A text field of a column that keeps `limit` characters (names 254, descriptions 4000).
+    QLineEdit *addEdit(const char *name, const QString &label, int limit = 254);
     // A lookup over a table of its own, listing s_caption with id as key.
     ui::LookupBox *addLookup(const char *name, const QString &label, db::Dataset &table,
                              const QString &tableName);
@@ -126,7 +128,9 @@ protected:
     // False (after "Все поля должны быть заполнены!") when any text is empty after trimming.
     bool allFilled(const QStringList &texts);
     // What the user typed, trimmed; an empty field gives an empty text, never a missing value.
-    static QString typedText(const QLineEdit *edit);
+    // Refused with a message naming the field when it is longer than its column keeps, before
+    // anything is written (the server would answer with its own words).
+    QString typedText(const QLineEdit *edit) const;
     // The key of a lookup as an integer, 0 when nothing is chosen.
     static int keyOrZero(const ui::LookupBox *box);
     bool adding() const { return tag == 1; }
@@ -150,5 +154,11 @@ private:
     QGroupBox *m_group;
     QFormLayout *m_fields;
     QLineEdit *m_first = nullptr;
+    struct TextField
+    {
+        QString label;
+        int limit = 254;
+    };
+    QHash<const QLineEdit *, TextField> m_texts;
     QList<Lookup> m_lookups;
 };

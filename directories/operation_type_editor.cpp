@@ -11,7 +11,7 @@ TForm9::TForm9(QWidget *parent)
 {
     setObjectName(QStringLiteral("TForm9"));
     Edit1 = addEdit("Edit1", QStringLiteral("Операция"));
-    Edit2 = addEdit("Edit2", QStringLiteral("Описание"));
+    Edit2 = addEdit("Edit2", QStringLiteral("Описание"), 4000);
 }
 
 void TForm9::Button1Click()

@@ -12,7 +12,7 @@ TForm27::TForm27(QWidget *parent)
 {
     setObjectName(QStringLiteral("TForm27"));
     Edit1 = addEdit("Edit1", QStringLiteral("Наименование"));
-    Edit2 = addEdit("Edit2", QStringLiteral("Описание"));
+    Edit2 = addEdit("Edit2", QStringLiteral("Описание"), 4000);
     p_department = addLookup("p_department", QStringLiteral("Подразделение"), cb_department,
                              QStringLiteral("cmn_department.department"));
 }

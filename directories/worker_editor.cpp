@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/forms.h"
 #include "ui/lookup_box.h"
+#include "ui/typed_input.h"
 
 #include <QLineEdit>
 
@@ -30,8 +31,11 @@ void TForm2::Button1Click()
     const QString surname = typedText(Edit1);
     const QString first = typedText(Edit2);
     const QString patronymic = typedText(Edit3);
+    // The three together are the name the lists show, kept in a column of its own.
+    const QString caption = ui::readText(surname + u' ' + first + u' ' + patronymic,
+                                         QStringLiteral("Фамилия Имя Отчество"), 254);
     db::Params p;
-    p.setText(QStringLiteral("s_caption"), surname + u' ' + first + u' ' + patronymic);
+    p.setText(QStringLiteral("s_caption"), caption);
     p.setText(QStringLiteral("s_second_name"), surname);
     p.setText(QStringLiteral("s_first_name"), first);
     p.setText(QStringLiteral("s_third_name"), patronymic);

@@ -37,27 +37,35 @@ struct Target
     const char *check; // SQL of the stored value of the new row; %1 is a marker text
     int listColumn;
     bool longText; // a description of up to 4000 characters
+    const char *table; // where the new row goes
 };
 
 const Target kTargets[] = {
     {"фамилия", "N1", "select s_second_name from cmn_contractor.person where s_first_name = '%1'",
-     0, false},
+     0, false, "cmn_contractor.person"},
     {"подразделение", "N19",
-     "select s_caption from cmn_department.department where s_description = '%1'", 0, false},
+     "select s_caption from cmn_department.department where s_description = '%1'", 0, false,
+     "cmn_department.department"},
     {"примечание подразделения", "N19",
-     "select s_description from cmn_department.department where s_caption = '%1'", 1, true},
+     "select s_description from cmn_department.department where s_caption = '%1'", 1, true,
+     "cmn_department.department"},
     {"должность", "N8", "select s_caption from hrms_staffpos.staffpos where s_description = '%1'",
-     0, false},
+     0, false, "hrms_staffpos.staffpos"},
     {"описание должности", "N8",
-     "select s_description from hrms_staffpos.staffpos where s_caption = '%1'", 1, true},
+     "select s_description from hrms_staffpos.staffpos where s_caption = '%1'", 1, true,
+     "hrms_staffpos.staffpos"},
     {"группа", "N9",
-     "select s_caption from cmn_inventory_items.nomenclature order by id desc limit 1", 0, false},
+     "select s_caption from cmn_inventory_items.nomenclature order by id desc limit 1", 0, false,
+     "cmn_inventory_items.nomenclature"},
     {"марка", "N3",
-     "select marka from cmn_inventory_items.inventory_items order by id desc limit 1", 0, false},
+     "select marka from cmn_inventory_items.inventory_items order by id desc limit 1", 0, false,
+     "cmn_inventory_items.inventory_items"},
     {"операция", "N6",
-     "select s_caption from mnf_operation.operation_type where s_description = '%1'", 0, false},
+     "select s_caption from mnf_operation.operation_type where s_description = '%1'", 0, false,
+     "mnf_operation.operation_type"},
     {"описание операции", "N6",
-     "select s_description from mnf_operation.operation_type where s_caption = '%1'", 1, true},
+     "select s_description from mnf_operation.operation_type where s_caption = '%1'", 1, true,
+     "mnf_operation.operation_type"},
 };
 
 const QString kMarker = QStringLiteral("Метка");
@@ -149,6 +157,8 @@ class TestDirInputs : public QObject
 private Q_SLOTS:
     void savedAsTyped_data();
     void savedAsTyped();
+    void tooLongRefused_data();
+    void tooLongRefused();
     void filterTexts_data();
     void filterTexts();
 };
@@ -172,6 +182,10 @@ void TestDirInputs::savedAsTyped_data()
         if (kTargets[i].longText) {
             const QString long4000 = QString(3999, QChar(u'ж')) + QLatin1Char('\'');
             QTest::addRow("%s: 4000 знаков", kTargets[i].name) << i << long4000;
+        } else if (QByteArray(kTargets[i].menu) != "N1") {
+            // The column's whole length; the server counts an emoji as one character.
+            QTest::addRow("%s: 254 знака с эмодзи", kTargets[i].name)
+                << i << QString(253, QChar(u'ж')) + QStringLiteral("\U0001F600");
         }
     }
 }
@@ -189,6 +203,47 @@ void TestDirInputs::savedAsTyped()
     QVERIFY2(t.messages().shown().isEmpty(), qPrintable(t.messages().texts().join(u'\n')));
     QCOMPARE(t.scalar(QString::fromUtf8(tg.check).arg(kMarker)), text);
     QVERIFY(shown.contains(text) || shown.contains(text + QStringLiteral(" Метка Иванович")));
+}
+
+// One character more than the column keeps: one message naming the field, the editor stays
+// open, no row. A person's three names also make the name the lists show, which has a column
+// of its own.
+void TestDirInputs::tooLongRefused_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    for (int i = 0; i < int(std::size(kTargets)); ++i) {
+        const Target &tg = kTargets[i];
+        const int limit = tg.longText ? 4000 : 254;
+        const QString field = tg.longText ? QStringLiteral("Описание")
+            : QByteArray(tg.menu) == "N1" ? QStringLiteral("Фамилия")
+            : QByteArray(tg.menu) == "N6" ? QStringLiteral("Операция")
+                                          : QStringLiteral("Наименование");
+        QTest::addRow("%s: %d знаков", tg.name, limit + 1)
+            << i << QString(limit, QChar(u'ж')) + QStringLiteral("\U0001F600") << field;
+    }
+    QTest::addRow("ФИО вместе длиннее 254 знаков")
+        << 0 << QString(240, QChar(u'ж')) << QStringLiteral("Фамилия Имя Отчество");
+}
+
+void TestDirInputs::tooLongRefused()
+{
+    QFETCH(int, target);
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    const Target &tg = kTargets[target];
+    Program t;
+    t.in();
+    const QString rows = QStringLiteral("select count(*) from %1").arg(QLatin1String(tg.table));
+    const int before = t.count(rows);
+    addThroughEditor(t, tg, text);
+    t.verifyClean();
+    const QStringList errors = t.messages().errors();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(QStringLiteral("Поле «%1» длиннее").arg(field)),
+             qPrintable(errors.first()));
+    QCOMPARE(t.count(rows), before);
 }
 
 void TestDirInputs::filterTexts_data()
