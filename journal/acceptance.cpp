@@ -8,11 +8,21 @@
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"
 
+#include <optional>
+
 namespace {
 
 bool isAccepted(const db::Dataset &ds)
 {
     return ds.asString(QStringLiteral("ok")) == QLatin1String("ok");
+}
+
+bool recordExists(qint64 id)
+{
+    db::Command exists(&dataModule().ADO_DB);
+    exists.setText(QStringLiteral("select count(*) from accounts_dep.smena where id = :id"));
+    exists.params().setInteger(QStringLiteral("id"), id);
+    return exists.executeScalar().toLongLong() > 0;
 }
 
 } // namespace
@@ -80,18 +90,31 @@ void JournalAcceptance::deleteCurrent()
     if (ds.isEmpty() || isAccepted(ds) || ds.isNull(QStringLiteral("id")))
         return;
     TDataModule6 &dm = dataModule();
-    dm.DelSmena.setText(QStringLiteral("delete from accounts_dep.smena where id=:id"));
+    const qint64 id = ds.asInteger(QStringLiteral("id"));
+    // The journal is a snapshot: another client may have accepted the record since, and an
+    // accepted record stays. The worker comes back from the row that was deleted.
+    dm.DelSmena.setText(QStringLiteral("delete from accounts_dep.smena where id=:id and ok is "
+                                       "distinct from 'ok' returning coalesce(w_id, 0)"));
     dm.DelSmena.params().clear();
-    dm.DelSmena.params().setInteger(QStringLiteral("id"), ds.asInteger(QStringLiteral("id")));
+    dm.DelSmena.params().setInteger(QStringLiteral("id"), id);
     const bool yes = ui::askYesNo(&m_journal, QStringLiteral("Удаление"),
                                   QStringLiteral("Удалить позицию из списка?"));
-    int worker = 0;
+    std::optional<int> worker;
     if (yes) {
-        worker = int(ds.asInteger(QStringLiteral("w_id")));
-        dm.DelSmena.execute();
+        const QVariant deleted = dm.DelSmena.executeScalar();
+        if (!deleted.isNull()) {
+            worker = int(deleted.toLongLong());
+        } else if (recordExists(id)) {
+            // No row came back: the record was accepted meanwhile (one deleted by another
+            // client meanwhile is simply gone, with its hours posted by that client).
+            ui::showError(&m_journal,
+                          QStringLiteral("Запись журнала № %1 уже принята: удалить "
+                                         "её нельзя")
+                              .arg(id));
+        }
     }
     ds.close();
     ds.open();
-    if (yes)
-        timesheet::HoursPosting(dm.ADO_DB).afterDeletion(worker, m_journal.currentShift, date);
+    if (worker)
+        timesheet::HoursPosting(dm.ADO_DB).afterDeletion(*worker, m_journal.currentShift, date);
 }
