@@ -10,6 +10,9 @@
 
 int main(int argc, char **argv)
 {
+    // Nothing is shown: the clients drive their windows offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (clients::isClientRole(args))

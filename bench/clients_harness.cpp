@@ -37,6 +37,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -231,6 +232,8 @@ private:
     int m_port = 0, m_index = 0, m_seconds = 0, m_year = 0, m_month = 0, m_days = 0;
     int m_doc = 0, m_line = 0, m_thinkMs = 0;
     bool m_rebuilder = false;
+    int m_round = 0;
+    bool m_first = false; // the first round: every kind of work, with material and a brigade
     QList<int> m_workers;
     QList<Operation> m_operations;
     std::mt19937 m_rng;
@@ -423,9 +426,9 @@ void Client::add()
     r.quantity = random(8, 120) / 4.0;
     r.rejects = random(0, 2);
     r.hours = random(1, 8);
-    const bool material = chance(50);
+    const bool material = m_first || chance(50);
     QList<int> brigade;
-    if (chance(35)) {
+    if (m_first || chance(35)) {
         const int n = random(1, 2);
         while (brigade.size() < n) {
             const int m = m_workers.at(random(0, int(m_workers.size()) - 1));
@@ -433,7 +436,7 @@ void Client::add()
                 brigade << m;
         }
     }
-    const bool divide = !brigade.isEmpty() && chance(80);
+    const bool divide = !brigade.isEmpty() && (m_first || chance(80));
     showDay(r.date, r.shift);
 
     m_modal.script<TForm11>([&](TForm11 *w) {
@@ -548,7 +551,7 @@ void Client::change()
         return;
     }
     Record next = *r;
-    const int what = random(1, 10);
+    const int what = m_first ? 1 : random(1, 10);
     if (what <= 6) {
         next.quantity = random(8, 120) / 4.0;
         next.hours = random(1, 8);
@@ -604,7 +607,11 @@ void Client::remove()
 
 void Client::accept()
 {
-    showDay(randomDay(), random(1, 4));
+    const Record *own = m_first ? pickOwn() : nullptr;
+    if (own)
+        showDay(own->date, own->shift);
+    else
+        showDay(randomDay(), random(1, 4));
     db::Dataset &ds = j()->currentJournal();
     if (!ds.isOpen() || ds.isEmpty())
         return;
@@ -692,7 +699,10 @@ int Client::run()
                 accept();
             QThread::msleep(uint(random(100, 400)));
         } else {
-            const int dice = random(1, 100);
+            // Every kind of work once at the start, then at random.
+            const int dice = m_round < 4 ? std::array {1, 50, 70, 90}[m_round] : random(1, 100);
+            m_first = m_round < 4;
+            ++m_round;
             if (dice <= 35)
                 add();
             else if (dice <= 65)
@@ -1115,10 +1125,12 @@ Result run(const Options &o)
     // made; an accepted record is one somebody accepted.
     QStringList recordFaults, acceptFaults;
     int live = 0, materials = 0;
+    QSet<int> acceptedLeft = accepted;
     for (const QJsonObject &log : std::as_const(logs)) {
         const int client = log[QStringLiteral("client")].toInt();
         QMap<int, Held> held = heldRecords(admin, log[QStringLiteral("line")].toInt());
         for (auto it = held.begin(); it != held.end(); ++it) {
+            acceptedLeft.remove(it.key());
             if (it->ok == QLatin1String("ok") && !accepted.contains(it.key()))
                 acceptFaults
                     << QStringLiteral("запись %1 принята, хотя никто её не принимал").arg(it.key());
@@ -1179,6 +1191,10 @@ Result run(const Options &o)
         for (const QString &k : std::as_const(made))
             recordFaults << QStringLiteral("клиент %1: нет записи деления «%2»").arg(client).arg(k);
     }
+    // The records of the days are all the clients' own: an accepted one that is gone was
+    // deleted after its acceptance.
+    for (int id : std::as_const(acceptedLeft))
+        acceptFaults << QStringLiteral("запись %1 принята, а её больше нет").arg(id);
     check(res, QStringLiteral("записи и расход ТМЦ такие, как их ввели"), recordFaults,
           QStringLiteral("%1 записей, %2 строк расхода").arg(live).arg(materials));
     check(res, QStringLiteral("принято ровно то, что приняли"), acceptFaults,
