@@ -15,6 +15,14 @@ bool isAccepted(const db::Dataset &ds)
     return ds.asString(QStringLiteral("ok")) == QLatin1String("ok");
 }
 
+bool recordExists(qint64 id)
+{
+    db::Command exists(&dataModule().ADO_DB);
+    exists.setText(QStringLiteral("select count(*) from accounts_dep.smena where id = :id"));
+    exists.params().setInteger(QStringLiteral("id"), id);
+    return exists.executeScalar().toLongLong() > 0;
+}
+
 } // namespace
 
 void JournalAcceptance::acceptCurrent(db::Dataset &journal)
@@ -80,25 +88,40 @@ void JournalAcceptance::deleteCurrent()
     if (ds.isEmpty() || isAccepted(ds) || ds.isNull(QStringLiteral("id")))
         return;
     TDataModule6 &dm = dataModule();
-    dm.DelSmena.setText(QStringLiteral("delete from accounts_dep.smena where id=:id"));
+    const qint64 id = ds.asInteger(QStringLiteral("id"));
+    // The journal is a snapshot: another client may have accepted the record since, and an
+    // accepted record stays. The worker comes back from the row that was deleted.
+    dm.DelSmena.setText(QStringLiteral("delete from accounts_dep.smena where id=:id and ok is "
+                                       "distinct from 'ok' returning coalesce(w_id, 0)"));
     dm.DelSmena.params().clear();
-    dm.DelSmena.params().setInteger(QStringLiteral("id"), ds.asInteger(QStringLiteral("id")));
+    dm.DelSmena.params().setInteger(QStringLiteral("id"), id);
     const bool yes = ui::askYesNo(&m_journal, QStringLiteral("Удаление"),
                                   QStringLiteral("Удалить позицию из списка?"));
     if (yes) {
-        const int worker = int(ds.asInteger(QStringLiteral("w_id")));
         // The record and the hours it leaves are one change, as on saving: a failure (or a lost
         // server) between them must not leave the day's hours counting a deleted record.
         db::Connection &c = dm.ADO_DB;
+        bool acceptedMeanwhile = false;
         c.beginTransaction();
         try {
-            dm.DelSmena.execute();
-            timesheet::HoursPosting(c).afterDeletion(worker, m_journal.currentShift, date);
+            const QVariant deleted = dm.DelSmena.executeScalar();
+            if (!deleted.isNull()) {
+                timesheet::HoursPosting(c).afterDeletion(int(deleted.toLongLong()),
+                                                         m_journal.currentShift, date);
+            } else {
+                // No row came back: the record was accepted meanwhile (one deleted by another
+                // client meanwhile is simply gone, with its hours posted by that client).
+                acceptedMeanwhile = recordExists(id);
+            }
             c.commit();
         } catch (...) {
             c.rollback();
             throw;
         }
+        if (acceptedMeanwhile)
+            ui::showError(
+                &m_journal,
+                QStringLiteral("Запись журнала № %1 уже принята: удалить её нельзя").arg(id));
     }
     ds.close();
     ds.open();

@@ -721,14 +721,18 @@ void TForm11::save()
         timesheet::HoursPosting posting(c);
         if (update) {
             db::Dataset old(&c);
-            old.setSql(QStringLiteral("select w_id, smena, data from accounts_dep.smena where "
-                                      "id = :id for update"));
+            old.setSql(QStringLiteral("select w_id, smena, data, ok from accounts_dep.smena "
+                                      "where id = :id for update"));
             old.params().setInteger(QStringLiteral("id"), id);
             old.open();
             if (old.isEmpty())
                 throw db::DbError(
                     QStringLiteral("Запись журнала № %1 не найдена (возможно, она удалена)")
                         .arg(id));
+            // Accepted by another client since the editor opened: what was accepted stays.
+            if (old.asString(QStringLiteral("ok")) == QLatin1String("ok"))
+                throw db::DbError(
+                    QStringLiteral("Запись журнала № %1 уже принята: изменить её нельзя").arg(id));
             p.setInteger(QStringLiteral("id"), id);
             SmenaIU.setText(QStringLiteral(
                 "update accounts_dep.SMENA set w_id=:w_id, i_id=:i_id, o_id=:o_id, cena=:cena, "

@@ -176,6 +176,8 @@ private Q_SLOTS:
     void emptyJournal();
     void deleteRecord_data();
     void deleteRecord();
+    void deleteChangedMeanwhile_data();
+    void deleteChangedMeanwhile();
 };
 
 void TestAcceptance::acceptSelected_data()
@@ -459,6 +461,48 @@ void TestAcceptance::deleteRecord()
     QCOMPARE(hours(l.p.db, worker, 1), daysText(Days {{7, 6}}));
     QCOMPARE(hours(l.p.db, workerNumber(l.p.db, 1), 2), QString());
     QCOMPARE(l.p.seams.messages.pendingAnswers(), 0);
+}
+
+void TestAcceptance::deleteChangedMeanwhile_data()
+{
+    QTest::addColumn<bool>("accepted"); // accepted by another client, otherwise deleted by one
+    QTest::newRow("accepted meanwhile") << true;
+    QTest::newRow("deleted meanwhile") << false;
+}
+
+void TestAcceptance::deleteChangedMeanwhile()
+{
+    // The journal shows the record as not accepted; before "Удалить" another client accepts it
+    // (or deletes it). The accepted record stays with its hours; a record already gone is no
+    // error.
+    QFETCH(bool, accepted);
+    Logged l;
+    const int id = addRecord(l.p.db, {1, "no", true, 12, 8, 0});
+    const QString worker = workerNumber(l.p.db, 0);
+    addHoursRow(l.p.db, worker, 1, {{7, 8}});
+    l.in(QStringLiteral("senior"));
+    l.go(id);
+    QCOMPARE(l.ds().asString(QStringLiteral("ok")), QStringLiteral("no"));
+    if (accepted)
+        l.p.db.exec(QStringLiteral("select accounts_dep.smena__accept_row_hwo(%1)").arg(id));
+    else
+        l.p.db.exec(QStringLiteral("delete from accounts_dep.smena where id = %1").arg(id));
+    l.p.seams.messages.answerYes();
+
+    l.j()->Button3->click();
+
+    QCOMPARE(l.p.seams.messages.texts().first(), QStringLiteral("Удалить позицию из списка?"));
+    if (accepted) {
+        QCOMPARE(l.p.seams.messages.errors(),
+                 QStringList {
+                     QStringLiteral("Запись журнала № %1 уже принята: удалить её нельзя").arg(id)});
+        QCOMPARE(okOf(l.p.db, id), QStringLiteral("ok"));
+        QCOMPARE(l.shownOk(id), QStringLiteral("ok")); // the journal read again shows it
+        QCOMPARE(hours(l.p.db, worker, 1), daysText(Days {{7, 8}}));
+    } else {
+        QVERIFY(l.p.seams.messages.errors().isEmpty());
+        QCOMPARE(okOf(l.p.db, id), QString());
+    }
 }
 
 QTEST_MAIN(TestAcceptance)

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void viewOpening();
     void changeSaves();
     void secondSaveKeepsItsRecord();
+    void acceptedWhileOpen();
     void movedDayTakesItsHours();
     void failingPostingWritesNothing_data();
     void failingPostingWritesNothing();
@@ -153,6 +154,35 @@ void TestEntryChange::changeSaves()
              QStringLiteral("21|4|18.0000|12.500000|1|7|no|0.000000|0.000000|0|2026-12-10 "
                             "00:00:00|1|1|7035|201"));
     QCOMPARE(t.hoursOf(21, 1, kDay), QStringLiteral("7"));
+}
+
+// Another client accepts the record while the editor is open: "Запись" refuses, and the record
+// keeps what was accepted, its hours included.
+void TestEntryChange::acceptedWhileOpen()
+{
+    Editor t;
+    t.in();
+    const int id = t.addRecord(21, 4, 10, 8, QStringLiteral("no"), 1);
+    t.p.db.exec(QStringLiteral("insert into accounts_dep.h_tabel(w_id, smena, month, year, d%1) "
+                               "values (21, 1, %2, %3, 8)")
+                    .arg(kDay.day())
+                    .arg(kDay.month())
+                    .arg(kDay.year()));
+    t.refresh();
+    t.go(id);
+    QStringList errors;
+    t.change([&](TForm11 *w) {
+        t.p.db.exec(QStringLiteral("select accounts_dep.smena__accept_row_hwo(%1)").arg(id));
+        w->Edit3->setText(QStringLiteral("12,5"));
+        w->Edit6->setText(QStringLiteral("3"));
+        w->Button1->click();
+        errors = t.messages().errors();
+    });
+    QCOMPARE(errors,
+             QStringList {
+                 QStringLiteral("Запись журнала № %1 уже принята: изменить её нельзя").arg(id)});
+    QCOMPARE(t.smena(id, "kol_vo, time, ok"), QStringLiteral("10.000000|8|ok"));
+    QCOMPARE(t.hoursOf(21, 1, kDay), QStringLiteral("8"));
 }
 
 // After a save the journal is read again and sorted: another record may stand on the row
