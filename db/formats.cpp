@@ -151,14 +151,11 @@ double roundTo(double v, int places)
     // value = kept * 10^shift. Both factors are exact doubles for the shifts that occur, so
     // one multiplication or division gives the nearest double, as reading the text would.
     const int shift = exponent + 1 - keep;
-    static constexpr double powers[]
-        = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     double r = 0;
     if (shift >= 0 && shift <= 22)
-        r = double(kept) * powers[shift];
+        r = double(kept) * kExactPowersOfTen[shift];
     else if (shift < 0 && shift >= -22)
-        r = double(kept) / powers[-shift];
+        r = double(kept) / kExactPowersOfTen[-shift];
     else
         r = std::strtod((std::to_string(kept) + 'e' + std::to_string(shift)).c_str(), nullptr);
     return negative ? -r : r;

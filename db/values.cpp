@@ -197,9 +197,6 @@ double Decimal::toDouble() const
     }
     // Up to 15 digits and 22 places: both the digits and the power of ten are exact doubles,
     // so one division gives the correctly rounded value without parsing.
-    static const double powers[]
-        = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const char *p = data();
     const char *end = p + size();
     const bool negative = *p == '-';
@@ -221,7 +218,7 @@ double Decimal::toDouble() const
             break;
     }
     if (digits <= 15 && places <= 22) {
-        const double v = double(mantissa) / powers[qMax(places, 0)];
+        const double v = double(mantissa) / kExactPowersOfTen[qMax(places, 0)];
         return negative ? -v : v;
     }
     return serverText().toDouble();

@@ -12,6 +12,12 @@
 
 namespace db {
 
+// 10^0 … 10^22, every one an exact double: a whole number of up to 15 digits times or over one
+// of them is, in one operation, the nearest double to that decimal, as reading its text gives.
+inline constexpr double kExactPowersOfTen[]
+    = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 // A numeric value of a decimal column: its digits as the server writes them ("-1234.500000",
 // "NaN", "Infinity"), so a value nobody touched goes back unchanged and a typed one keeps every
 // digit. QVariant::toString() gives the program's text (see text()).

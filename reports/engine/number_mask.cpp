@@ -74,9 +74,8 @@ QString formatValue(const QVariant &value, const QString &mask)
         return QString();
     if (!mask.isEmpty()) {
         // Exact decimals of the data layer are masked as the numbers they are.
-        if (value.metaType() == QMetaType::fromType<db::Decimal>())
-            return formatMask(static_cast<const db::Decimal *>(value.constData())->toDouble(),
-                              mask);
+        if (value.typeId() == qMetaTypeId<db::Decimal>())
+            return formatMask(value.value<db::Decimal>().toDouble(), mask);
         switch (value.typeId()) {
         case QMetaType::Double:
         case QMetaType::Float:

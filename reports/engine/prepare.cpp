@@ -43,8 +43,8 @@ double Row::number(const QString &field) const
     const QVariant v = value(field);
     if (v.isNull() || !v.isValid())
         return 0;
-    if (v.metaType() == QMetaType::fromType<db::Decimal>())
-        return static_cast<const db::Decimal *>(v.constData())->toDouble();
+    if (v.typeId() == qMetaTypeId<db::Decimal>())
+        return v.value<db::Decimal>().toDouble();
     if (v.typeId() == QMetaType::QString)
         return db::parseNumber(v.toString());
     return v.toDouble();
