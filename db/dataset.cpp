@@ -7,6 +7,7 @@
 #include "result.h"
 #include "sort_filter.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -89,14 +90,27 @@ struct Dataset::Impl
     std::vector<char> modified;
     std::vector<Field> fields;
 
+    // Names as the program writes them, found once: a loop over rows asks for the same few
+    // fields thousands of times. A fresh Impl comes with every open, so the memo never outlives
+    // its columns.
+    mutable QHash<QString, int> found;
+
     int lookup(const QString &name) const
     {
+        const auto memo = found.constFind(name);
+        if (memo != found.constEnd())
+            return *memo;
         const QString n = name.trimmed();
+        int index = -1;
         for (size_t i = 0; i < table.columns.size(); ++i) {
-            if (table.columns[i].field.name.compare(n, Qt::CaseInsensitive) == 0)
-                return int(i);
+            if (table.columns[i].field.name.compare(n, Qt::CaseInsensitive) == 0) {
+                index = int(i);
+                break;
+            }
         }
-        return -1;
+        if (found.size() < 1024) // names typed into a filter are not all kept
+            found.insert(name, index);
+        return index;
     }
     int storedCurrent() const { return current >= 0 ? view[current] : -1; }
 };

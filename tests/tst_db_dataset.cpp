@@ -181,6 +181,28 @@ private Q_SLOTS:
         }
     }
 
+    // A name is found in any case and with blanks around, and always among the columns of the
+    // statement open now: the same name read before a reopen with other columns finds its new
+    // place, and a name that was missing is found once it is there.
+    void fieldNamesFollowTheColumns()
+    {
+        Dataset ds(m_conn.get());
+        ds.setSql(QStringLiteral("select 1 as a, 2 as b"));
+        ds.open();
+        QCOMPARE(ds.asInteger(QStringLiteral("b")), 2);
+        QCOMPARE(ds.asInteger(QStringLiteral(" B ")), 2);
+        QCOMPARE(ds.fieldIndex(QStringLiteral("c")), -1);
+        ds.close();
+        ds.setSql(QStringLiteral("select 3 as c, 4 as b, 5 as a"));
+        ds.open();
+        QCOMPARE(ds.asInteger(QStringLiteral("b")), 4);
+        QCOMPARE(ds.asInteger(QStringLiteral(" B ")), 4);
+        QCOMPARE(ds.asInteger(QStringLiteral("A")), 5);
+        QCOMPARE(ds.fieldIndex(QStringLiteral("c")), 0);
+        ds.close();
+        QCOMPARE(ds.fieldIndex(QStringLiteral("b")), -1);
+    }
+
     // Every type's NULL reaches the server typed (an untyped one would arrive as bytea and be
     // refused by the typed columns), and every value survives the round trip.
     void typedParameters_data()

@@ -24,6 +24,7 @@ private slots:
     void boldAsAsked();
     void widthsGrowWithText();
     void fitMeasuresTheWholeColumn();
+    void wholeNumbersByLength();
     void cyrillicThroughout();
     void emptyTextWritesNothing();
     void timesheetShape();
@@ -245,6 +246,39 @@ void TestXlsxLink::fitMeasuresTheWholeColumn()
     XLSX_READ(book, file);
     QVERIFY(xlsxtest::storedWidth(book.widths.value("A"), wide));
     QVERIFY(xlsxtest::storedWidth(book.widths.value("B"), narrow));
+}
+
+// Short whole numbers are measured apart from other texts: "7", "07" and "0007" each take the
+// room of their own digits, and so does a number too long for that, in any order of writing
+// and in every workbook of the run.
+void TestXlsxLink::wholeNumbersByLength()
+{
+    const QStringList texts = {QStringLiteral("7"), QStringLiteral("07"), QStringLiteral("007"),
+                               QStringLiteral("0007"), QStringLiteral("00007"),
+                               QStringLiteral("9999"), QStringLiteral("10000")};
+    QList<double> first;
+    for (bool reversed : {false, true}) {
+        ExcelLink link;
+        QCOMPARE(link.OpenExcel(), 1);
+        for (int k = 0; k < texts.size(); ++k) {
+            const int i = reversed ? int(texts.size()) - 1 - k : k;
+            link.WriteExcelCell(1, i + 1, 1, texts[i], true, true, false);
+        }
+        QList<double> widths;
+        for (int i = 0; i < texts.size(); ++i) {
+            const double w = link.columnWidth(i + 1);
+            // Digits are as wide as each other in the sheet's fonts.
+            QVERIFY2(qAbs(w - (texts[i].size() + 0.5)) < 0.2,
+                     qPrintable(QStringLiteral("%1: %2").arg(texts[i]).arg(w)));
+            widths << w;
+        }
+        for (int i = 1; i < 5; ++i)
+            QVERIFY2(widths[i - 1] < widths[i], qPrintable(texts[i]));
+        QVERIFY(widths[5] < widths[6]);
+        if (reversed)
+            QCOMPARE(widths, first);
+        first = widths;
+    }
 }
 
 void TestXlsxLink::cyrillicThroughout()

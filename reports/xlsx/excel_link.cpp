@@ -102,13 +102,43 @@ class TextMeasure
 public:
     double width(const QString &text, bool bold)
     {
+        // Whole numbers of up to four digits are most cells of a sheet: kept in a table by
+        // value and length ("7" and "07" apart), not hashed.
+        const qsizetype n = text.size();
+        if (n >= 1 && n <= 4) {
+            int index = kDigitsOffset[n];
+            int value = 0;
+            qsizetype k = 0;
+            while (k < n && isDigit(text[k]))
+                value = value * 10 + (text[k++].unicode() - u'0');
+            if (k == n) {
+                std::vector<double> &table = m_digits[bold ? 1 : 0];
+                if (table.empty())
+                    table.assign(size_t(kDigitsOffset[5]), -1);
+                double &w = table[size_t(index + value)];
+                if (w < 0)
+                    w = std::min(kMaxWidth, measure(text, bold) + kPadding);
+                return w;
+            }
+        }
         QHash<QString, double> &cache = m_cache[bold ? 1 : 0];
         const auto found = cache.constFind(text);
         if (found != cache.constEnd())
             return *found;
         const double w = std::min(kMaxWidth, measure(text, bold) + kPadding);
+        if (cache.size() >= kMaxKept)
+            cache.clear(); // every text of a long run of exports is not worth its memory
         cache.insert(text, w);
         return w;
+    }
+
+    void reset()
+    {
+        for (int bold = 0; bold < 2; ++bold) {
+            m_fonts[bold].reset();
+            m_digits[bold].clear();
+            m_cache[bold].clear();
+        }
     }
 
 private:
@@ -116,6 +146,7 @@ private:
     {
         QFontMetricsF metrics;
         double digit;
+        std::vector<double> advances; // by letter below kSimpleLetters; -1: not yet measured
     };
 
     double measure(const QString &text, bool bold)
@@ -130,18 +161,56 @@ private:
                            QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
             f.setPixelSize(64); // large, so hinting does not bend the ratios
             f.setBold(bold);
+            // Widths are the sum of the letters' advances, so a letter's is the same alone and
+            // in a word; the reader's own font differs by more than kerning anyway.
+            f.setKerning(false);
             QFontMetricsF metrics(f);
             double digit = 0;
             for (char16_t d = u'0'; d <= u'9'; ++d)
                 digit = std::max(digit, metrics.horizontalAdvance(QChar(d)));
-            font.emplace(Font {metrics, digit > 0 ? digit : 1});
+            font.emplace(Font {metrics, digit > 0 ? digit : 1, {}});
         }
-        return font->metrics.horizontalAdvance(text) / font->digit;
+        // Latin, Greek and Cyrillic letters without combining marks stand one beside the other:
+        // their advances, kept per letter, add up to the text's width. Anything else (control
+        // characters, soft hyphens, marks, other scripts, characters beyond the first plane) is
+        // laid out whole.
+        double sum = 0;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u < 0x20 || u == 0x00AD || u >= kSimpleLetters || (u >= 0x0300 && u <= 0x036F)
+                || (u >= 0x0483 && u <= 0x0489))
+                return font->metrics.horizontalAdvance(text) / font->digit;
+            if (font->advances.empty())
+                font->advances.assign(kSimpleLetters, -1);
+            double &a = font->advances[u];
+            if (a < 0)
+                a = font->metrics.horizontalAdvance(c);
+            sum += a;
+        }
+        return sum / font->digit;
     }
 
+    static constexpr char16_t kSimpleLetters = 0x0530; // up to the end of Cyrillic
+    static constexpr qsizetype kMaxKept = 100000;
+    // Where the texts of each length start in the digits' table: 10, 100, 1000, 10000 of them.
+    static constexpr int kDigitsOffset[6] = {0, 0, 10, 110, 1110, 11110};
+
+    std::vector<double> m_digits[2];
     QHash<QString, double> m_cache[2];
     std::optional<Font> m_fonts[2];
 };
+
+// One for the program: measuring a thousand names costs more than writing their sheet, and a
+// text's measure does not change between workbooks. The fonts go with the application, before
+// the font system they come from.
+TextMeasure &textMeasure()
+{
+    static TextMeasure *measure = [] {
+        qAddPostRoutine([] { textMeasure().reset(); });
+        return new TextMeasure;
+    }();
+    return *measure;
+}
 
 struct Cell
 {
@@ -194,8 +263,9 @@ struct ExcelLink::Book
 {
     std::map<int, std::vector<Cell>> rows; // by row number; cells by column number - 1
     std::vector<Column> columns;
-    TextMeasure measure;
     bool changed = true; // written since it was last saved
+    int lastRow = 0; // the row last written to, and its cells (a map keeps them in place)
+    std::vector<Cell> *lastCells = nullptr;
 
     void refit(int column)
     {
@@ -332,11 +402,17 @@ int ExcelLink::writeCell(int sheet, int column, int row, const QString &text, bo
         return failure(kCellCaption);
 
     Book &book = *m_book;
-    std::vector<Cell> &cells = book.rows[row];
-    if (int(cells.size()) < column)
-        cells.resize(size_t(column));
+    // Cells come row by row: the row of the last one saves a search of the map.
+    if (row != book.lastRow || !book.lastCells) {
+        book.lastCells = &book.rows[row];
+        book.lastRow = row;
+    }
+    std::vector<Cell> &cells = *book.lastCells;
     if (int(book.columns.size()) < column)
         book.columns.resize(size_t(column));
+    // A new row is made as wide as the sheet at once, not grown cell by cell.
+    if (int(cells.size()) < column)
+        cells.resize(book.columns.size());
     Cell &cell = cells[size_t(column - 1)];
     Column &col = book.columns[size_t(column - 1)];
 
@@ -348,7 +424,7 @@ int ExcelLink::writeCell(int sheet, int column, int row, const QString &text, bo
         cell.bold = bold;
     }
     cell.isNumber = !cell.textFormat && readNumber(text, cell.number);
-    cell.width = book.measure.width(text, cell.bold);
+    cell.width = textMeasure().width(text, cell.bold);
     if (wasWidest && cell.width < oldWidth)
         col.exact = false;
     col.widest = std::max(col.widest, cell.width);
