@@ -162,7 +162,9 @@ private:
             f.setPixelSize(64); // large, so hinting does not bend the ratios
             f.setBold(bold);
             // Widths are the sum of the letters' advances, so a letter's is the same alone and
-            // in a word; the reader's own font differs by more than kerning anyway.
+            // in a word. Without kerning a text is never narrower than drawn with it (up to
+            // half a digit wider for a name like "Г.Г. Тягай"), and cells are commonly drawn
+            // without it.
             f.setKerning(false);
             QFontMetricsF metrics(f);
             double digit = 0;
