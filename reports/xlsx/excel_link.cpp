@@ -170,7 +170,8 @@ private:
             double digit = 0;
             for (char16_t d = u'0'; d <= u'9'; ++d)
                 digit = std::max(digit, metrics.horizontalAdvance(QChar(d)));
-            font.emplace(Font {metrics, digit > 0 ? digit : 1, {}});
+            font.emplace(Font {metrics, digit > 0 ? digit : 1,
+                               std::vector<double>(kSimpleLetters, -1)});
         }
         // Latin, Greek and Cyrillic letters without combining marks stand one beside the other:
         // their advances, kept per letter, add up to the text's width. Anything else (control
@@ -182,8 +183,6 @@ private:
             if (u < 0x20 || u == 0x00AD || u >= kSimpleLetters || (u >= 0x0300 && u <= 0x036F)
                 || (u >= 0x0483 && u <= 0x0489))
                 return font->metrics.horizontalAdvance(text) / font->digit;
-            if (font->advances.empty())
-                font->advances.assign(kSimpleLetters, -1);
             double &a = font->advances[u];
             if (a < 0)
                 a = font->metrics.horizontalAdvance(c);
@@ -266,7 +265,7 @@ struct ExcelLink::Book
     std::map<int, std::vector<Cell>> rows; // by row number; cells by column number - 1
     std::vector<Column> columns;
     bool changed = true; // written since it was last saved
-    int lastRow = 0; // the row last written to, and its cells (a map keeps them in place)
+    int lastRow = 0; // the row last written to (0: none yet), and its cells (a map keeps them)
     std::vector<Cell> *lastCells = nullptr;
 
     void refit(int column)
@@ -405,7 +404,7 @@ int ExcelLink::writeCell(int sheet, int column, int row, const QString &text, bo
 
     Book &book = *m_book;
     // Cells come row by row: the row of the last one saves a search of the map.
-    if (row != book.lastRow || !book.lastCells) {
+    if (row != book.lastRow) {
         book.lastCells = &book.rows[row];
         book.lastRow = row;
     }
