@@ -385,7 +385,7 @@ void TForm22::writeCell(int row, const QString &field, const QString &typed)
         norm.refresh();
         return id;
     });
-    followGrid();
+    cursorBackTo(id, column);
 }
 
 void TForm22::writeNewRow()
@@ -412,8 +412,17 @@ void TForm22::writeNewRow()
         norm.refresh();
         return written;
     });
-    if (!DBGrid1->currentIndex().isValid())
+    cursorBackTo(id, column);
+}
+
+void TForm22::cursorBackTo(const QVariant &id, int column)
+{
+    // Only a re-read that brought or took other users' rows loses the cursor, and with it the
+    // cell being typed: the keys that follow go to the grid again, not to the next button.
+    if (!DBGrid1->currentIndex().isValid()) {
         DBGrid1->setCurrentIndex(m_model->index(qMax(0, m_model->rowOfId(id)), column));
+        DBGrid1->setFocus();
+    }
     followGrid();
 }
 

@@ -44,6 +44,8 @@ protected:
 private:
     // The dataset's current row is the grid's (Удалить takes it).
     void followGrid();
+    // After a write: the cursor on the row written when the view lost it.
+    void cursorBackTo(const QVariant &id, int column);
 
     NormsGrid *m_grid;
     NormsModel *m_model;

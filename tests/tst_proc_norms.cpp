@@ -23,6 +23,7 @@ private Q_SLOTS:
     void rowStartedByKeys();
     void deleteKeepsLastRow();
     void deleteOnNewRow();
+    void rowsOfAnotherUser();
     void notANumber();
 };
 
@@ -233,6 +234,30 @@ void TestProcNorms::deleteOnNewRow()
     QCOMPARE(norms(t, 1), before);
     QCOMPARE(shown, QStringList({"120", "150"}));
     QCOMPARE(current, QStringLiteral("150@0"));
+}
+
+void TestProcNorms::rowsOfAnotherUser()
+{
+    // Another clerk adds a norm while this one types: the re-read after a write shows it, and the
+    // cursor stays on the row written.
+    Program t;
+    t.in();
+    QStringList shown, cursors;
+    withNorms(t, 1, 1, [&](TForm22 *n) {
+        focusGrid(n, 1);
+        t.p.db.exec("insert into accounts_dep.norm (o_id, norma) values (1, 130)");
+        press(n, QStringLiteral("100<Tab>"));
+        cursors << cursor(n);
+        t.p.db.exec("insert into accounts_dep.norm (o_id, norma) values (1, 140)");
+        press(n, QStringLiteral("<Down><Down><Down>90<Enter>"));
+        cursors << cursor(n);
+        shown = column(n, 0);
+    });
+    t.verifyClean();
+    QVERIFY(t.messages().shown().isEmpty());
+    QCOMPARE(norms(t, 1), QStringLiteral("90 100/4.75/15 120/4.5/10 130 140"));
+    QCOMPARE(shown, QStringList({"90", "100", "120", "130", "140"}));
+    QCOMPARE(cursors, QStringList({"100@0", "90@0"}));
 }
 
 void TestProcNorms::notANumber()
