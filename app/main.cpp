@@ -1,7 +1,7 @@
 // Tabel: the shift output journal of the production-accounting office.
 
 #include "app/startup.h"
-#include "db/connection.h"
+#include "db/formats.h"
 
 #include <QApplication>
 
@@ -9,7 +9,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     // The application object has just taken every locale category from LANG.
-    db::useServerNumberLocale();
+    db::useCNumberLocale();
     if (!startAndShowLogin(QApplication::arguments())) {
         stopProgram();
         return 1;

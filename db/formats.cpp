@@ -7,8 +7,10 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace db {
@@ -224,6 +226,13 @@ QString displayText(const QVariant &v)
         // Decimals show every digit they hold, timestamps as date and time (their own texts).
         return v.toString();
     }
+}
+
+void useCNumberLocale()
+{
+    const std::lconv *numbers = std::localeconv();
+    if (std::strcmp(numbers->decimal_point, ".") != 0 || numbers->thousands_sep[0] != '\0')
+        std::setlocale(LC_NUMERIC, "C");
 }
 
 } // namespace db

@@ -22,6 +22,13 @@ qint64 parseInteger(const QString &text);
 // A date in dd.MM.yyyy; throws ConversionError.
 QDate parseDate(const QString &text);
 
+// The driver and the spreadsheet library write and read numbers through the C library, in the
+// process's number locale: under ru_RU they would write "21,5" where the server and the file
+// mean "21.5". The application object takes that locale from LANG, so it is set back to "C"
+// before either runs (every connect, statement and workbook checks; the program's own number
+// texts above never use it).
+void useCNumberLocale();
+
 } // namespace db
 
 #include <QVariant>

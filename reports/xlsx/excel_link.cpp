@@ -1,5 +1,6 @@
 #include "excel_link.h"
 
+#include "db/formats.h"
 #include "ui/seams.h"
 
 #include <QCoreApplication>
@@ -170,8 +171,8 @@ private:
             double digit = 0;
             for (char16_t d = u'0'; d <= u'9'; ++d)
                 digit = std::max(digit, metrics.horizontalAdvance(QChar(d)));
-            font.emplace(Font {metrics, digit > 0 ? digit : 1,
-                               std::vector<double>(kSimpleLetters, -1)});
+            font.emplace(
+                Font {metrics, digit > 0 ? digit : 1, std::vector<double>(kSimpleLetters, -1)});
         }
         // Latin, Greek and Cyrillic letters without combining marks stand one beside the other:
         // their advances, kept per letter, add up to the text's width. Anything else (control
@@ -282,6 +283,7 @@ struct ExcelLink::Book
     // Writes the workbook with libxlsxwriter; LXW_NO_ERROR when the file is complete.
     lxw_error write(const QString &path) const
     {
+        db::useCNumberLocale(); // numbers and widths in the file's own form
         lxw_workbook_options options = {LXW_FALSE, nullptr, LXW_FALSE};
         const QByteArray name = nativePath(path);
         lxw_workbook *book = workbook_new_opt(name.constData(), &options);
