@@ -1,5 +1,6 @@
 -- The demo plant: a small works making metal shelving and cabinets, with a month of shift
--- records (November 2026) and the records of 10.12.2026. Runs after install.sql and grants.sql.
+-- records (November 2026) and the records of 10.12.2026. Runs after install.sql, rules.sql and
+-- grants.sql.
 --
 -- Goods ids: 1 is the primer and the colours carry their RAL numbers (the reports print a
 -- colour as "грунт" for 1 and as its RAL number above 1); the products' goods have the ids of
@@ -220,6 +221,11 @@ INSERT INTO cmn_gds_and_srv.stock_reserve (id_consignment, id_doc, f_qty) VALUES
     (9, 5, 60), (6, 5, 40);
 
 -- ---------------------------------------------------------------------------------------------
+-- The records below are the office's history as it was entered, accepted records with their
+-- material rows among them; the rules of rules.sql guard what is written from now on.
+ALTER TABLE accounts_dep.smena DISABLE TRIGGER smena_rules;
+ALTER TABLE accounts_dep.smena_gds_use DISABLE TRIGGER smena_gds_use_rules;
+
 -- Shift records: every weekday of November 2026 in shifts 1 to 3, overtime on Saturdays, and
 -- 10.12.2026 in shifts 1 and 2. Each worker keeps his place in the process (slot), takes the
 -- requisition lines in turn and works 8 hours, every fifth worker on two operations of 4 hours.
@@ -345,6 +351,9 @@ FROM (SELECT id FROM accounts_dep.smena
       WHERE data = DATE '2026-12-10' AND smena = 1 AND o_id IN (4, 9, 15, 21) AND ok = 'no'
       ORDER BY id LIMIT 1) s
 CROSS JOIN (VALUES (9), (14)) AS p(id);
+
+ALTER TABLE accounts_dep.smena ENABLE TRIGGER smena_rules;
+ALTER TABLE accounts_dep.smena_gds_use ENABLE TRIGGER smena_gds_use_rules;
 
 -- ---------------------------------------------------------------------------------------------
 -- Hours rows: what the hours posting makes of the records, one row per worker, shift and month,
