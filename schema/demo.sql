@@ -319,12 +319,18 @@ $records$;
 -- every third record not yet accepted. A painting operation uses the record's paint, an
 -- operation with its own material that material, any other the first goods the record may use;
 -- the quantity is the norm times the quantity made.
-INSERT INTO accounts_dep.smena_gds_use (id_smena, id_gds_use, f_qty_use)
+-- The demo's rows name the batch they were taken from (the earliest one of the goods), so the
+-- editor's material list shows it; rows the program adds leave it empty. Named in the insert
+-- itself: an update afterwards would leave free room in the table's pages that later rows fill
+-- out of their order.
+INSERT INTO accounts_dep.smena_gds_use (id_smena, id_gds_use, f_qty_use, id_cons_use)
 SELECT s.id, g.id,
        round((coalesce(CASE WHEN g.b_is_color THEN a.f_color_qty
                             ELSE (SELECT o2.f_qty_from FROM mnf_operation.operation o2
                                   WHERE o2.id_gds_to = s.i_id AND o2.id_gds_from = g.id
-                                  LIMIT 1) END, 0.05) * s.kol_vo)::numeric, 3)::double precision
+                                  LIMIT 1) END, 0.05) * s.kol_vo)::numeric, 3)::double precision,
+       (SELECT c.id FROM cmn_gds_and_srv.consignment c
+        WHERE c.id_gds = g.id ORDER BY c.d_date, c.id LIMIT 1)
 FROM accounts_dep.smena s
 JOIN mnf_operation.operation o ON o.id = s.o_id
 LEFT JOIN cmn_gds_and_srv.gds_attr a ON a.id = s.i_id
@@ -337,12 +343,6 @@ CROSS JOIN LATERAL (
                   ELSE 3 END, f.id
     LIMIT 1) g
 WHERE s.ok = 'ok' OR s.id % 3 = 0;
-
--- The demo's rows name the batch they were taken from (the earliest one of the goods), so the
--- editor's material list shows it; rows the program adds leave it empty.
-UPDATE accounts_dep.smena_gds_use u
-SET id_cons_use = (SELECT c.id FROM cmn_gds_and_srv.consignment c
-                   WHERE c.id_gds = u.id_gds_use ORDER BY c.d_date, c.id LIMIT 1);
 
 -- A brigade entered for a painting record of today and not yet divided.
 INSERT INTO accounts_dep.person_temp (id_smena, id_person)
