@@ -30,5 +30,9 @@ if ! psql -X -h "$pgdata" -p "$port" -U tabel_admin -d postgres -tAc \
         "select 1 from pg_database where datname='tabel_demo'" | grep -q 1; then
     echo "Создаётся демонстрационная база tabel_demo..."
     scripts/load_db.sh "$pgdata" "$port" tabel_demo demo
+else
+    # Made by an earlier version perhaps: it takes this version's rules and keeps its rows.
+    psql -X -q -v ON_ERROR_STOP=1 -h "$pgdata" -p "$port" -U tabel_admin -d tabel_demo \
+        -f schema/upgrade.sql >/dev/null
 fi
 TABEL_SHOW_HIDDEN_COMMANDS=1 exec build-run/tabel "127.0.0.1:$port" tabel_demo

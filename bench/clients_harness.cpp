@@ -63,6 +63,12 @@ const QString kMaterial = QStringLiteral("расход ТМЦ");
 const QString kDivide = QStringLiteral("деление бригады");
 const QString kRebuild = QStringLiteral("пересчёт месяца");
 
+// An accepted record as its acceptance left it: the quantity and the material rows.
+const char *const acceptedStateSql
+    = "select s.kol_vo || ' / ' || coalesce((select string_agg(u.id || ':' || u.f_qty_use, ' ' "
+      "order by u.id) from accounts_dep.smena_gds_use u where u.id_smena = s.id), '') as state "
+      "from accounts_dep.smena s where s.id = :id";
+
 QString argValue(const QStringList &args, const QString &name, const QString &fallback = {})
 {
     const qsizetype i = args.indexOf(name);
@@ -211,6 +217,10 @@ private:
     void fail(const QString &text) { m_failures << text; }
     // Error boxes shown since `from`.
     QStringList errorsSince(qsizetype from);
+    // What the client's requisition line still needs, as the database counts it now.
+    double lineNeeds();
+    // The record's quantity and material rows as the database holds them.
+    QString heldState(int id);
 
     void showDay(const QDate &day, int shift);
     Record *pickOwn();
@@ -246,6 +256,7 @@ private:
     QMap<int, Record> m_records;
     QJsonArray m_divisions; // keys of the records a division made
     QList<int> m_accepted;
+    QJsonObject m_acceptedStates; // id -> the record right after this client accepted it
     QMap<QString, qint64> m_ops;
     QStringList m_failures;
 };
@@ -275,6 +286,25 @@ Client::Client(const QStringList &args)
 QStringList Client::errorsSince(qsizetype from)
 {
     return m_messages.errors.mid(from);
+}
+
+double Client::lineNeeds()
+{
+    db::Dataset ds(&m_check);
+    ds.setSql(QStringLiteral("select coalesce(sum(f_qty), 0) as f_qty from "
+                             "accounts_dep.v_mnf_requisition_item where id = :line"));
+    ds.params().setInteger(QStringLiteral("line"), m_line);
+    ds.open();
+    return ds.asFloat(QStringLiteral("f_qty"));
+}
+
+QString Client::heldState(int id)
+{
+    db::Dataset ds(&m_check);
+    ds.setSql(QString::fromLatin1(acceptedStateSql));
+    ds.params().setInteger(QStringLiteral("id"), id);
+    ds.open();
+    return ds.isEmpty() ? QString() : ds.asString(QStringLiteral("state"));
 }
 
 void Client::showDay(const QDate &day, int shift)
@@ -442,8 +472,11 @@ void Client::add()
     m_modal.script<TForm11>([&](TForm11 *w) {
         w->RG1Item0->click();
         if (!choose(w->LCB_id_doc, m_doc) || !choose(w->LCB_id_doc_item, m_line)) {
-            fail(
-                QStringLiteral("ввод: заявка %1 или строка %2 не в списке").arg(m_doc).arg(m_line));
+            // The line leaves the list once the clerks sharing it have made what it needs.
+            if (lineNeeds() > 0)
+                fail(QStringLiteral("ввод: заявка %1 или строка %2 не в списке")
+                         .arg(m_doc)
+                         .arg(m_line));
             w->Button2->click();
             return w->result();
         }
@@ -623,8 +656,10 @@ void Client::accept()
     think();
     const qsizetype errors = m_messages.errors.size();
     ui::guarded(j(), [this] { j()->Button5Click(); });
-    if (errorsSince(errors).isEmpty())
+    if (errorsSince(errors).isEmpty()) {
         m_accepted << id;
+        m_acceptedStates.insert(QString::number(id), heldState(id));
+    }
     ++m_ops[kAccept];
 }
 
@@ -747,7 +782,8 @@ void Client::writeLog(double seconds)
                            {QStringLiteral("failures"), QJsonArray::fromStringList(m_failures)},
                            {QStringLiteral("records"), records},
                            {QStringLiteral("divisions"), m_divisions},
-                           {QStringLiteral("accepted"), accepted}};
+                           {QStringLiteral("accepted"), accepted},
+                           {QStringLiteral("acceptedStates"), m_acceptedStates}};
     QFile f(m_logPath);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(QJsonDocument(log).toJson(QJsonDocument::Compact));
@@ -758,7 +794,7 @@ void Client::writeLog(double seconds)
 struct Setup
 {
     int doc = 0;
-    QList<int> lines; // one requisition line per client: its records carry it
+    QList<int> lines; // the requisition lines, each shared by two clients: its records carry it
     QList<int> workers;
 };
 
@@ -824,15 +860,19 @@ Setup prepare(db::Connection &admin, const Options &o)
                                       "b_closed, s_description) values ('ЗВП-900', "
                                       "date '2027-01-25', false, 'Одновременная работа') "
                                       "returning id")));
-    for (int i = 1; i <= o.clients; ++i)
+    // Two clerks on each line, which needs about what they make in the run: towards the end
+    // they save on the last pieces it needs at the same time.
+    for (int i = 1; i <= (o.clients + 1) / 2; ++i)
         s.lines << int(scalar(admin,
                               QStringLiteral("insert into mnf_doc.requisition_item "
                                              "(id_doc, id_gds, id_gds_color, f_qty, "
-                                             "s_gds_mc) values (%1, %2, 0, 100000000, "
-                                             "'Клиент %3') returning id")
+                                             "s_gds_mc) values (%1, %2, 0, %3, "
+                                             "'Клиенты %4 и %5') returning id")
                                   .arg(s.doc)
                                   .arg(kItem)
-                                  .arg(i)));
+                                  .arg(10 * o.seconds)
+                                  .arg(i)
+                                  .arg(i + (o.clients + 1) / 2)));
     // The shift-1 workers of the plant: every client enters records of all of them.
     s.workers = {1, 2, 3, 4, 5, 6, 7, 8};
     return s;
@@ -849,6 +889,19 @@ QStringList hoursRows(db::Connection &c, int month, int year)
                   .arg(days.join(QStringLiteral(", "))));
     ds.params().setInteger(QStringLiteral("m"), month);
     ds.params().setInteger(QStringLiteral("y"), year);
+    ds.open();
+    QStringList rows;
+    for (ds.first(); !ds.eof(); ds.next())
+        rows << ds.asString(QStringLiteral("r"));
+    return rows;
+}
+
+// The column r of a query about the run's requisition (:doc).
+QStringList rowsOfRun(db::Connection &c, const QString &sql, int doc)
+{
+    db::Dataset ds(&c);
+    ds.setSql(sql);
+    ds.params().setInteger(QStringLiteral("doc"), doc);
     ds.open();
     QStringList rows;
     for (ds.first(); !ds.eof(); ds.next())
@@ -902,6 +955,7 @@ bool expectedMessage(const QString &text)
 {
     return text == QStringLiteral("Не заведен расход ТМЦ!")
         || text == QStringLiteral("Расход ТМЦ не может быть 0!")
+        || text == QStringLiteral("Количество изделий не может быть больше требуемого!")
         || text.contains(QStringLiteral("не найдена")) || text.contains(QStringLiteral("принята"));
 }
 
@@ -1005,9 +1059,9 @@ Result run(const Options &o)
              << QString::number(o.year) << QStringLiteral("--month") << QString::number(o.month)
              << QStringLiteral("--days") << QString::number(o.days) << QStringLiteral("--doc")
              << QString::number(setup.doc) << QStringLiteral("--line")
-             << QString::number(setup.lines.at(i - 1)) << QStringLiteral("--workers")
-             << workers.join(QLatin1Char(',')) << QStringLiteral("--think")
-             << QString::number(o.thinkMs);
+             << QString::number(setup.lines.at((i - 1) % setup.lines.size()))
+             << QStringLiteral("--workers") << workers.join(QLatin1Char(','))
+             << QStringLiteral("--think") << QString::number(o.thinkMs);
         if (i == 1)
             args << QStringLiteral("--rebuilder");
         auto *p = new QProcess;
@@ -1121,14 +1175,16 @@ Result run(const Options &o)
     check(res, QStringLiteral("по одной строке табеля на работника, смену и месяц"), twice,
           QStringLiteral("повторов нет"));
 
-    // Records: each client's own line holds exactly what it meant, plus what its divisions
-    // made; an accepted record is one somebody accepted.
+    // Records: each line holds exactly what its clients meant, plus what their divisions made;
+    // an accepted record is one somebody accepted.
     QStringList recordFaults, acceptFaults;
     int live = 0, materials = 0;
     QSet<int> acceptedLeft = accepted;
-    for (const QJsonObject &log : std::as_const(logs)) {
-        const int client = log[QStringLiteral("client")].toInt();
-        QMap<int, Held> held = heldRecords(admin, log[QStringLiteral("line")].toInt());
+    QMap<int, QList<QJsonObject>> byLine;
+    for (const QJsonObject &log : std::as_const(logs))
+        byLine[log[QStringLiteral("line")].toInt()] << log;
+    for (auto line = byLine.cbegin(); line != byLine.cend(); ++line) {
+        QMap<int, Held> held = heldRecords(admin, line.key());
         for (auto it = held.begin(); it != held.end(); ++it) {
             acceptedLeft.remove(it.key());
             if (it->ok == QLatin1String("ok") && !accepted.contains(it.key()))
@@ -1139,57 +1195,63 @@ Result run(const Options &o)
                                     .arg(it.key())
                                     .arg(it->ok);
         }
-        for (const QJsonValue &v : log[QStringLiteral("records")].toArray()) {
-            const QJsonObject r = v.toObject();
-            const int id = r[QStringLiteral("id")].toInt();
-            const bool deleted = r[QStringLiteral("deleted")].toBool();
-            if (deleted) {
-                if (held.contains(id))
-                    recordFaults << QStringLiteral("клиент %1 удалил запись %2, а она есть")
+        QStringList made;
+        for (const QJsonObject &log : line.value()) {
+            const int client = log[QStringLiteral("client")].toInt();
+            for (const QJsonValue &d : log[QStringLiteral("divisions")].toArray())
+                made << d.toString();
+            for (const QJsonValue &v : log[QStringLiteral("records")].toArray()) {
+                const QJsonObject r = v.toObject();
+                const int id = r[QStringLiteral("id")].toInt();
+                const bool deleted = r[QStringLiteral("deleted")].toBool();
+                if (deleted) {
+                    if (held.contains(id))
+                        recordFaults << QStringLiteral("клиент %1 удалил запись %2, а она есть")
+                                            .arg(client)
+                                            .arg(id);
+                    continue;
+                }
+                ++live;
+                if (!held.contains(id)) {
+                    recordFaults
+                        << QStringLiteral("клиент %1: запись %2 пропала").arg(client).arg(id);
+                    continue;
+                }
+                const Held h = held.take(id);
+                if (h.key != r[QStringLiteral("key")].toString())
+                    recordFaults << QStringLiteral("клиент %1: запись %2 «%3», а вводилось «%4»")
                                         .arg(client)
-                                        .arg(id);
-                continue;
+                                        .arg(id)
+                                        .arg(h.key, r[QStringLiteral("key")].toString());
+                QMap<int, double> meant;
+                const QJsonObject m = r[QStringLiteral("materials")].toObject();
+                for (auto it = m.begin(); it != m.end(); ++it)
+                    meant.insert(it.key().toInt(), it.value().toDouble());
+                materials += int(meant.size());
+                bool same = meant.keys() == h.materials.keys();
+                for (auto it = meant.begin(); same && it != meant.end(); ++it)
+                    same = micro(it.value()) == micro(h.materials.value(it.key()));
+                if (!same)
+                    recordFaults << QStringLiteral(
+                                        "клиент %1: расход ТМЦ записи %2 не тот: %3 строк "
+                                        "в базе, %4 введено")
+                                        .arg(client)
+                                        .arg(id)
+                                        .arg(h.materials.size())
+                                        .arg(meant.size());
             }
-            ++live;
-            if (!held.contains(id)) {
-                recordFaults << QStringLiteral("клиент %1: запись %2 пропала").arg(client).arg(id);
-                continue;
-            }
-            const Held h = held.take(id);
-            if (h.key != r[QStringLiteral("key")].toString())
-                recordFaults << QStringLiteral("клиент %1: запись %2 «%3», а вводилось «%4»")
-                                    .arg(client)
-                                    .arg(id)
-                                    .arg(h.key, r[QStringLiteral("key")].toString());
-            QMap<int, double> meant;
-            const QJsonObject m = r[QStringLiteral("materials")].toObject();
-            for (auto it = m.begin(); it != m.end(); ++it)
-                meant.insert(it.key().toInt(), it.value().toDouble());
-            materials += int(meant.size());
-            bool same = meant.keys() == h.materials.keys();
-            for (auto it = meant.begin(); same && it != meant.end(); ++it)
-                same = micro(it.value()) == micro(h.materials.value(it.key()));
-            if (!same)
-                recordFaults << QStringLiteral("клиент %1: расход ТМЦ записи %2 не тот: %3 строк "
-                                               "в базе, %4 введено")
-                                    .arg(client)
-                                    .arg(id)
-                                    .arg(h.materials.size())
-                                    .arg(meant.size());
         }
         // What is left on the line is what the divisions made.
-        QStringList made;
-        for (const QJsonValue &d : log[QStringLiteral("divisions")].toArray())
-            made << d.toString();
         for (auto it = held.begin(); it != held.end(); ++it) {
             if (!made.removeOne(it->key))
-                recordFaults << QStringLiteral("клиент %1: лишняя запись %2 «%3»")
-                                    .arg(client)
+                recordFaults << QStringLiteral("строка %1: лишняя запись %2 «%3»")
+                                    .arg(line.key())
                                     .arg(it.key())
                                     .arg(it->key);
         }
         for (const QString &k : std::as_const(made))
-            recordFaults << QStringLiteral("клиент %1: нет записи деления «%2»").arg(client).arg(k);
+            recordFaults
+                << QStringLiteral("строка %1: нет записи деления «%2»").arg(line.key()).arg(k);
     }
     // The records of the days are all the clients' own: an accepted one that is gone was
     // deleted after its acceptance.
@@ -1199,6 +1261,44 @@ Result run(const Options &o)
           QStringLiteral("%1 записей, %2 строк расхода").arg(live).arg(materials));
     check(res, QStringLiteral("принято ровно то, что приняли"), acceptFaults,
           QStringLiteral("%1 записей принято").arg(accepted.size()));
+
+    const QStringList overdone = rowsOfRun(
+        admin,
+        QStringLiteral("select ri.id || ': требуется ' || ri.f_qty || ', сделано ' || m.f_qty_made "
+                       "as r from mnf_doc.requisition_item ri join mnf_doc.v_requisition_item_made "
+                       "m on m.id_doc_item = ri.id where ri.id_doc = :doc and m.f_qty_made > "
+                       "ri.f_qty"),
+        setup.doc);
+    check(res, QStringLiteral("ни одна строка заявки не сделана сверх потребности"), overdone,
+          QStringLiteral("%1 строк на %2 клиентов").arg(setup.lines.size()).arg(o.clients));
+
+    // An accepted record keeps what it was accepted with: its material rows (acceptance asks
+    // for them) and, for those the clients accepted, the quantity and rows they saw right after.
+    QStringList changedAfter = rowsOfRun(
+        admin,
+        QStringLiteral("select 'запись ' || s.id || ' принята без расхода ТМЦ' as r from "
+                       "accounts_dep.smena s join mnf_doc.requisition_item ri on ri.id = "
+                       "s.id_doc_item where ri.id_doc = :doc and s.ok = 'ok' and not exists "
+                       "(select 1 from accounts_dep.smena_gds_use u where u.id_smena = s.id)"),
+        setup.doc);
+    int states = 0;
+    for (const QJsonObject &log : std::as_const(logs)) {
+        const QJsonObject seen = log[QStringLiteral("acceptedStates")].toObject();
+        for (auto it = seen.begin(); it != seen.end(); ++it) {
+            ++states;
+            db::Dataset ds(&admin);
+            ds.setSql(QString::fromLatin1(acceptedStateSql));
+            ds.params().setInteger(QStringLiteral("id"), it.key().toInt());
+            ds.open();
+            const QString now = ds.isEmpty() ? QStringLiteral("нет записи")
+                                             : ds.asString(QStringLiteral("state"));
+            if (now != it.value().toString())
+                changedAfter << QStringLiteral("запись %1 принята как «%2», теперь «%3»")
+                                    .arg(it.key(), it.value().toString(), now);
+        }
+    }
+    check(res, QStringLiteral("принятые записи такие, какими их приняли"), changedAfter,
+          QStringLiteral("%1 принятых клиентами записей сверено").arg(states));
 
     QStringList overdrawn;
     {

@@ -5,10 +5,13 @@
 #include "core/data_module.h"
 #include "core/forms.h"
 #include "db/dataset.h"
+#include "db/db_error.h"
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"
 
 namespace {
+
+const QString kNoMaterials = QStringLiteral("Не заведен расход ТМЦ!");
 
 bool isAccepted(const db::Dataset &ds)
 {
@@ -43,9 +46,17 @@ void JournalAcceptance::acceptCurrent(db::Dataset &journal)
         db::Command smena_accept_row(&c);
         smena_accept_row.setText(QStringLiteral("select accounts_dep.smena__accept_row_hwo(:id)"));
         smena_accept_row.params().setInteger(QStringLiteral("id"), id);
-        smena_accept_row.execute();
+        try {
+            smena_accept_row.execute();
+        } catch (const db::DbError &e) {
+            // The rows went since they were counted: the server counts again under a lock and
+            // refuses as the count would have; the other records are still accepted.
+            if (e.text() != kNoMaterials)
+                throw;
+            ui::showError(&m_journal, kNoMaterials);
+        }
     } else {
-        ui::showError(&m_journal, QStringLiteral("Не заведен расход ТМЦ!"));
+        ui::showError(&m_journal, kNoMaterials);
     }
 }
 

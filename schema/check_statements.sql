@@ -16,7 +16,7 @@ SELECT current_database() AS demo_db, current_user AS admin_user \gset
 \set admin_host :HOST
 \set admin_port :PORT
 
-\set helpers 'CREATE FUNCTION pg_temp.expect(n bigint, what text) RETURNS void LANGUAGE plpgsql AS $f$ BEGIN IF n = 0 THEN RAISE EXCEPTION ''no rows: %'', what; END IF; RAISE NOTICE ''ok  % (% rows)'', what, n; END $f$; CREATE FUNCTION pg_temp.allowed(who text, stmt text) RETURNS void LANGUAGE plpgsql AS $f$ BEGIN EXECUTE stmt; RAISE SQLSTATE ''T0001''; EXCEPTION WHEN SQLSTATE ''T0001'' THEN RAISE NOTICE ''ok  % may: %'', who, left(stmt, 70); END $f$; CREATE FUNCTION pg_temp.refused(who text, stmt text) RETURNS void LANGUAGE plpgsql AS $f$ BEGIN EXECUTE stmt; RAISE EXCEPTION ''% may do what must be refused: %'', who, stmt; EXCEPTION WHEN insufficient_privilege THEN RAISE NOTICE ''ok  % refused: %'', who, left(stmt, 70); END $f$;'
+\set helpers 'CREATE FUNCTION pg_temp.expect(n bigint, what text) RETURNS void LANGUAGE plpgsql AS $f$ BEGIN IF n = 0 THEN RAISE EXCEPTION ''no rows: %'', what; END IF; RAISE NOTICE ''ok  % (% rows)'', what, n; END $f$; CREATE FUNCTION pg_temp.allowed(who text, stmt text) RETURNS void LANGUAGE plpgsql AS $f$ BEGIN EXECUTE stmt; RAISE SQLSTATE ''T0001''; EXCEPTION WHEN SQLSTATE ''T0001'' THEN RAISE NOTICE ''ok  % may: %'', who, left(stmt, 70); END $f$; CREATE FUNCTION pg_temp.refused(who text, stmt text) RETURNS void LANGUAGE plpgsql AS $f$ BEGIN EXECUTE stmt; RAISE EXCEPTION ''% may do what must be refused: %'', who, stmt; EXCEPTION WHEN insufficient_privilege OR raise_exception THEN RAISE NOTICE ''ok  % refused: % (%)'', who, left(stmt, 70), SQLERRM; END $f$;'
 :helpers
 
 BEGIN;
@@ -27,7 +27,11 @@ SELECT id AS rec_id, w_id AS rec_w FROM accounts_dep.smena
 WHERE data = DATE '2026-12-10' AND smena = 1 AND ok = 'no' ORDER BY id LIMIT 1 \gset
 SELECT s.id AS mat_id, s.i_id AS mat_item FROM accounts_dep.smena s
 WHERE EXISTS (SELECT 1 FROM accounts_dep.smena_gds_use u WHERE u.id_smena = s.id)
-  AND s.color > 0 ORDER BY s.id LIMIT 1 \gset
+  AND s.color > 0 AND s.ok = 'no' ORDER BY s.id LIMIT 1 \gset
+SELECT s.id AS acc_id FROM accounts_dep.smena s
+WHERE EXISTS (SELECT 1 FROM accounts_dep.smena_gds_use u WHERE u.id_smena = s.id)
+  AND s.ok = 'no' ORDER BY s.id DESC LIMIT 1 \gset
+SELECT id AS done_id FROM accounts_dep.smena WHERE ok = 'ok' ORDER BY id LIMIT 1 \gset
 SELECT id_smena AS brig_id FROM accounts_dep.person_temp LIMIT 1 \gset
 SELECT id AS free_person FROM cmn_contractor.person p
 WHERE NOT EXISTS (SELECT 1 FROM accounts_dep.smena s WHERE s.w_id = p.s_code::integer)
@@ -98,8 +102,8 @@ SELECT pg_temp.expect(:ROW_COUNT, 'Smena4 14.11.2026');
 
 select count(id) as id_cnt from accounts_dep.smena_gds_use sgu where sgu.id_smena = :mat_id;
 SELECT pg_temp.expect(:ROW_COUNT, 'smena_gds_use_cnt');
-select accounts_dep.smena__accept_row_hwo(:rec_id);
-SELECT pg_temp.expect(count(*), 'accepted') FROM accounts_dep.smena WHERE id = :rec_id AND ok = 'ok';
+select accounts_dep.smena__accept_row_hwo(:acc_id);
+SELECT pg_temp.expect(count(*), 'accepted') FROM accounts_dep.smena WHERE id = :acc_id AND ok = 'ok';
 SAVEPOINT missing;
 \set ON_ERROR_STOP 0
 \o
@@ -432,7 +436,7 @@ ROLLBACK;
 SELECT pg_temp.allowed('plonta', 'select count(*) from accounts_dep.smena');
 SELECT pg_temp.allowed('plonta', 'select * from accounts_dep.v_mnf_req_gds');
 SELECT pg_temp.allowed('plonta', 'select * from OPER');
-SELECT pg_temp.allowed('plonta', 'update ver set d = d, t = t');
+SELECT pg_temp.refused('plonta', 'update ver set d = d, t = t');
 SELECT pg_temp.refused('plonta', 'insert into accounts_dep.smena (data, smena, ok) values (current_date, 1, ''no'')');
 SELECT pg_temp.refused('plonta', 'update accounts_dep.smena set ok = ''ok''');
 SELECT pg_temp.refused('plonta', 'select accounts_dep.smena__accept_row_hwo(' || :rec_id || ')');
@@ -441,9 +445,9 @@ SELECT pg_temp.refused('plonta', 'insert into accounts_dep.h_tabel (w_id, smena,
 
 \c -reuse-previous=on 'host=127.0.0.1 user=checker password=checker'
 :helpers
-SELECT pg_temp.allowed('checker', 'select accounts_dep.smena__accept_row_hwo(' || :rec_id || ')');
+SELECT pg_temp.allowed('checker', 'select accounts_dep.smena__accept_row_hwo(' || :acc_id || ')');
 SELECT pg_temp.allowed('checker', 'select count(id) as id_cnt from accounts_dep.smena_gds_use sgu where sgu.id_smena = 1');
-SELECT pg_temp.allowed('checker', 'update ver set d = d, t = t');
+SELECT pg_temp.refused('checker', 'update ver set d = d, t = t');
 SELECT pg_temp.refused('checker', 'insert into accounts_dep.smena (data, smena, ok) values (current_date, 1, ''no'')');
 SELECT pg_temp.refused('checker', 'delete from accounts_dep.smena where id = ' || :rec_id);
 SELECT pg_temp.refused('checker', 'update accounts_dep.smena set ok = ''ok'' where id = ' || :rec_id);
@@ -452,12 +456,12 @@ SELECT pg_temp.refused('checker', 'select accounts_dep.divide_between_person(' |
 
 \c -reuse-previous=on 'host=127.0.0.1 user=approverone password=approverone'
 :helpers
-SELECT pg_temp.allowed('approverone', 'select accounts_dep.smena__accept_row_hwo(' || :rec_id || ')');
+SELECT pg_temp.allowed('approverone', 'select accounts_dep.smena__accept_row_hwo(' || :acc_id || ')');
 SELECT pg_temp.refused('approverone', 'delete from cmn_contractor.person where id = ' || :free_person);
 
 \c -reuse-previous=on 'host=127.0.0.1 user=signatory password=signatory'
 :helpers
-SELECT pg_temp.allowed('signatory', 'select accounts_dep.smena__accept_row_hwo(' || :rec_id || ')');
+SELECT pg_temp.allowed('signatory', 'select accounts_dep.smena__accept_row_hwo(' || :acc_id || ')');
 SELECT pg_temp.refused('signatory', 'insert into accounts_dep.smena_gds_use (id_smena, id_gds_use, f_qty_use) values (' || :rec_id || ', 7035, 1)');
 
 \c -reuse-previous=on 'host=127.0.0.1 user=clerk password=clerk'
@@ -474,17 +478,22 @@ SELECT pg_temp.allowed('clerk', 'delete from accounts_dep.h_tabel where month=11
 SELECT pg_temp.allowed('clerk', 'INSERT INTO cmn_contractor.person (s_caption, s_second_name, s_first_name, s_third_name, id_staffpos, id_department, id_role)VALUES(''А Б В'', ''А'', ''Б'', ''В'', 4, 4, 1)');
 SELECT pg_temp.allowed('clerk', 'insert into mnf_proc_tech.proc_tech(s_caption, id_inventory_items)VALUES(''ТП'' ,201)');
 SELECT pg_temp.allowed('clerk', 'insert into accounts_dep.norm (o_id, norma, prize, price) values (1, 1, 1, 1)');
-SELECT pg_temp.allowed('clerk', 'update ver set d = d, t = t');
+SELECT pg_temp.refused('clerk', 'update ver set d = d, t = t');
+SELECT pg_temp.refused('clerk', 'update accounts_dep.smena set ok = ''ok'' where id = ' || :rec_id);
+SELECT pg_temp.refused('clerk', 'insert into accounts_dep.smena (data, smena, ok) values (current_date, 1, ''ok'')');
+SELECT pg_temp.refused('clerk', 'update accounts_dep.smena set kol_vo = kol_vo + 1 where id = ' || :done_id);
+SELECT pg_temp.refused('clerk', 'delete from accounts_dep.smena where id = ' || :done_id);
+SELECT pg_temp.refused('clerk', 'delete from accounts_dep.smena_gds_use where id_smena = ' || :done_id);
 
 \c -reuse-previous=on 'host=127.0.0.1 user=senior password=senior'
 :helpers
-SELECT pg_temp.allowed('senior', 'select accounts_dep.smena__accept_row_hwo(' || :rec_id || ')');
+SELECT pg_temp.allowed('senior', 'select accounts_dep.smena__accept_row_hwo(' || :acc_id || ')');
 SELECT pg_temp.allowed('senior', 'delete from accounts_dep.smena where id=' || :rec_id);
 SELECT pg_temp.allowed('senior', 'insert into cmn_inventory_items.inventory_items(marka, id_nom, massa)VALUES(''Х'' , 1, 1)');
 
 \c -reuse-previous=on 'host=127.0.0.1 user=wvk password=wuvbzad'
 :helpers
-SELECT pg_temp.allowed('wvk', 'select accounts_dep.smena__accept_row_hwo(' || :rec_id || ')');
+SELECT pg_temp.allowed('wvk', 'select accounts_dep.smena__accept_row_hwo(' || :acc_id || ')');
 SELECT pg_temp.allowed('wvk', 'select accounts_dep.divide_between_person(' || :brig_id || ')');
 SELECT pg_temp.allowed('wvk', 'update ver set d = 20261210, t = 1');
 

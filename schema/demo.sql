@@ -1,5 +1,6 @@
 -- The demo plant: a small works making metal shelving and cabinets, with a month of shift
--- records (November 2026) and the records of 10.12.2026. Runs after install.sql and grants.sql.
+-- records (November 2026) and the records of 10.12.2026. Runs after install.sql, rules.sql and
+-- grants.sql.
 --
 -- Goods ids: 1 is the primer and the colours carry their RAL numbers (the reports print a
 -- colour as "грунт" for 1 and as its RAL number above 1); the products' goods have the ids of
@@ -220,6 +221,11 @@ INSERT INTO cmn_gds_and_srv.stock_reserve (id_consignment, id_doc, f_qty) VALUES
     (9, 5, 60), (6, 5, 40);
 
 -- ---------------------------------------------------------------------------------------------
+-- The records below are the office's history as it was entered, accepted records with their
+-- material rows among them; the rules of rules.sql guard what is written from now on.
+ALTER TABLE accounts_dep.smena DISABLE TRIGGER smena_rules;
+ALTER TABLE accounts_dep.smena_gds_use DISABLE TRIGGER smena_gds_use_rules;
+
 -- Shift records: every weekday of November 2026 in shifts 1 to 3, overtime on Saturdays, and
 -- 10.12.2026 in shifts 1 and 2. Each worker keeps his place in the process (slot), takes the
 -- requisition lines in turn and works 8 hours, every fifth worker on two operations of 4 hours.
@@ -313,12 +319,18 @@ $records$;
 -- every third record not yet accepted. A painting operation uses the record's paint, an
 -- operation with its own material that material, any other the first goods the record may use;
 -- the quantity is the norm times the quantity made.
-INSERT INTO accounts_dep.smena_gds_use (id_smena, id_gds_use, f_qty_use)
+-- The demo's rows name the batch they were taken from (the earliest one of the goods), so the
+-- editor's material list shows it; rows the program adds leave it empty. Named in the insert
+-- itself: an update afterwards would leave free room in the table's pages that later rows fill
+-- out of their order.
+INSERT INTO accounts_dep.smena_gds_use (id_smena, id_gds_use, f_qty_use, id_cons_use)
 SELECT s.id, g.id,
        round((coalesce(CASE WHEN g.b_is_color THEN a.f_color_qty
                             ELSE (SELECT o2.f_qty_from FROM mnf_operation.operation o2
                                   WHERE o2.id_gds_to = s.i_id AND o2.id_gds_from = g.id
-                                  LIMIT 1) END, 0.05) * s.kol_vo)::numeric, 3)::double precision
+                                  LIMIT 1) END, 0.05) * s.kol_vo)::numeric, 3)::double precision,
+       (SELECT c.id FROM cmn_gds_and_srv.consignment c
+        WHERE c.id_gds = g.id ORDER BY c.d_date, c.id LIMIT 1)
 FROM accounts_dep.smena s
 JOIN mnf_operation.operation o ON o.id = s.o_id
 LEFT JOIN cmn_gds_and_srv.gds_attr a ON a.id = s.i_id
@@ -332,12 +344,6 @@ CROSS JOIN LATERAL (
     LIMIT 1) g
 WHERE s.ok = 'ok' OR s.id % 3 = 0;
 
--- The demo's rows name the batch they were taken from (the earliest one of the goods), so the
--- editor's material list shows it; rows the program adds leave it empty.
-UPDATE accounts_dep.smena_gds_use u
-SET id_cons_use = (SELECT c.id FROM cmn_gds_and_srv.consignment c
-                   WHERE c.id_gds = u.id_gds_use ORDER BY c.d_date, c.id LIMIT 1);
-
 -- A brigade entered for a painting record of today and not yet divided.
 INSERT INTO accounts_dep.person_temp (id_smena, id_person)
 SELECT s.id, p.id
@@ -345,6 +351,9 @@ FROM (SELECT id FROM accounts_dep.smena
       WHERE data = DATE '2026-12-10' AND smena = 1 AND o_id IN (4, 9, 15, 21) AND ok = 'no'
       ORDER BY id LIMIT 1) s
 CROSS JOIN (VALUES (9), (14)) AS p(id);
+
+ALTER TABLE accounts_dep.smena ENABLE TRIGGER smena_rules;
+ALTER TABLE accounts_dep.smena_gds_use ENABLE TRIGGER smena_gds_use_rules;
 
 -- ---------------------------------------------------------------------------------------------
 -- Hours rows: what the hours posting makes of the records, one row per worker, shift and month,

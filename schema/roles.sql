@@ -18,8 +18,10 @@ BEGIN
             EXECUTE format('CREATE ROLE %I LOGIN PASSWORD %L', r.login, r.pwd);
         END IF;
     END LOOP;
-    -- Group roles: every login; the logins that enter records; the logins that accept them.
-    FOR r IN SELECT * FROM (VALUES ('tabel_users'), ('tabel_entry'), ('tabel_acceptance'))
+    -- Group roles: every login; the logins that enter records; the logins that accept them;
+    -- the stored account, whose connection before login stamps the build into the version record.
+    FOR r IN SELECT * FROM (VALUES ('tabel_users'), ('tabel_entry'), ('tabel_acceptance'),
+                                   ('tabel_version'))
         AS v(login)
     LOOP
         IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = r.login) THEN
@@ -33,6 +35,7 @@ SET client_min_messages = warning;
 GRANT tabel_users TO wvk, senior, approverone, checker, signatory, plonta, clerk;
 GRANT tabel_entry TO wvk, senior, clerk;
 GRANT tabel_acceptance TO wvk, senior, approverone, checker, signatory;
+GRANT tabel_version TO wvk;
 
 -- Dates typed as day.month.year (the program's short date) are read day first: the shift
 -- record's date of entry arrives as such a text. Set for every role of the cluster, so that it

@@ -14,6 +14,9 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <chrono>
+#include <thread>
+
 using namespace testing;
 
 namespace {
@@ -42,22 +45,25 @@ int addRecord(const TestDatabase &db, const Record &r)
 {
     const QString o = db.scalar(QStringLiteral("select min(id) from mnf_operation.operation"));
     const int id = db.scalar(QStringLiteral("insert into accounts_dep.smena(data, smena, w_id, "
-                                            "i_id, o_id, cena, kol_vo, time, ok) select '%1', "
-                                            "%2, %3, id_inventory_items, id, 1.5, %4, %5, '%6' "
-                                            "from mnf_operation.operation where id = %7 "
+                                            "i_id, o_id, cena, kol_vo, time) select '%1', "
+                                            "%2, %3, id_inventory_items, id, 1.5, %4, %5 "
+                                            "from mnf_operation.operation where id = %6 "
                                             "returning id")
                                  .arg(kDay.toString(Qt::ISODate))
                                  .arg(r.shift)
                                  .arg(workerNumber(db, r.person))
                                  .arg(r.kolVo)
                                  .arg(r.hours)
-                                 .arg(r.ok, o))
+                                 .arg(o))
                        .toInt();
     if (r.materials) {
         db.exec(QStringLiteral("insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, "
                                "f_qty_use, id_cons_use) values (%1, 501, 1.5, 0)")
                     .arg(id));
     }
+    // Marked last: the material rows of an accepted record stay as they were accepted.
+    db.exec(
+        QStringLiteral("update accounts_dep.smena set ok = '%1' where id = %2").arg(r.ok).arg(id));
     return id;
 }
 
@@ -173,6 +179,7 @@ private Q_SLOTS:
     void doubleClick();
     void acceptAll();
     void errorStopsTheLoop();
+    void materialsGoneMeanwhile();
     void emptyJournal();
     void deleteRecord_data();
     void deleteRecord();
@@ -353,6 +360,37 @@ void TestAcceptance::errorStopsTheLoop()
     QVERIFY2(l.p.seams.messages.shown().isEmpty(), qPrintable(l.messageTexts().join('\n')));
     QCOMPARE(okOf(l.p.db, c), QStringLiteral("ok"));
     QCOMPARE(l.shownOk(a), QStringLiteral("ok"));
+}
+
+void TestAcceptance::materialsGoneMeanwhile()
+{
+    Logged l;
+    const int gone = addRecord(l.p.db, {1, "no", true, 10, 8, 0});
+    const int other = addRecord(l.p.db, {1, "no", true, 20, 8, 1});
+    l.in(QStringLiteral("checker"));
+    l.select(gone);
+    l.select(other);
+    // A clerk deletes the record's material row; his change is under way while the journal
+    // counts the rows (it still sees one) and asks the server to accept.
+    db::Connection clerk;
+    clerk.open(l.p.db.connectionString(QStringLiteral("clerk"), QStringLiteral("clerk")));
+    clerk.beginTransaction();
+    db::Command del(&clerk);
+    del.setText(QStringLiteral("delete from accounts_dep.smena_gds_use where id_smena = :id"));
+    del.params().setInteger(QStringLiteral("id"), gone);
+    QCOMPARE(del.execute(), 1);
+    std::thread commitLater([&clerk] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        clerk.commit();
+    });
+
+    l.j()->Button5->click();
+    commitLater.join();
+
+    checkNoMaterialsBoxes(l.p.seams.messages.shown(), 1);
+    QCOMPARE(okOf(l.p.db, gone), QStringLiteral("no"));
+    QCOMPARE(okOf(l.p.db, other), QStringLiteral("ok"));
+    QCOMPARE(l.shownOk(other), QStringLiteral("ok")); // reloaded
 }
 
 void TestAcceptance::emptyJournal()
