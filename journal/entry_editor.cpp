@@ -628,7 +628,13 @@ void TForm11::Edit6Exit()
 
 bool TForm11::eventFilter(QObject *o, QEvent *e)
 {
-    if (e->type() == QEvent::FocusOut) {
+    // Only a move of the focus leaves a field: a message box or a popup taking the activation
+    // from the window does not (an exit run under the save's own box would change the field).
+    const auto leaving = [e] {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(e)->reason();
+        return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+    };
+    if (e->type() == QEvent::FocusOut && leaving()) {
         if (o == Edit3)
             ui::guarded(this, [this] { Edit3Exit(); });
         else if (o == Edit4)

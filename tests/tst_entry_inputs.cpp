@@ -45,6 +45,8 @@ private Q_SLOTS:
     void changedRecord();
     void workerNames_data();
     void workerNames();
+    void enterTwice_data();
+    void enterTwice();
 };
 
 void TestEntryInputs::newRecord_data()
@@ -224,6 +226,48 @@ void TestEntryInputs::workerNames()
     QCOMPARE(shown, name);
     QCOMPARE(listed, name);
     QCOMPARE(t.smena(t.lastRecord(), QStringLiteral("w_id")), QStringLiteral("24"));
+}
+
+void TestEntryInputs::enterTwice_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("Кол-во, 1,2,3") << int(Quantity) << QStringLiteral("1,2,3")
+                                   << notANumber(Quantity, QStringLiteral("1,2,3"));
+    for (int field : {Quantity, Rejects, Hours})
+        QTest::addRow("%s, empty", kTitles[field])
+            << field << QString() << QStringLiteral("Все поля должны быть заполнены!");
+}
+
+// Enter in a field the save refuses, twice: each Enter shows its message once, and the box
+// that takes the focus from the field is no leaving of it: the field keeps what was typed, so
+// the second Enter is refused as the first was.
+void TestEntryInputs::enterTwice()
+{
+    QFETCH(int, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    Editor t;
+    t.in();
+    const int last = t.lastRecord();
+    QString afterFirst, afterSecond;
+    t.add([&](TForm11 *w) {
+        t.fillByRequisition(w, 2, 4, 24, 21, QStringLiteral("5"));
+        QLineEdit *edit = fieldOf(w, field);
+        edit->setFocus();
+        edit->clear();
+        typeText(edit, typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        afterFirst = edit->text();
+        QTest::keyClick(edit, Qt::Key_Return);
+        afterSecond = edit->text();
+    });
+    t.verifyClean();
+    QCOMPARE(t.messages().errors(), (QStringList {message, message}));
+    QCOMPARE(afterFirst, typed);
+    QCOMPARE(afterSecond, typed);
+    QCOMPARE(t.lastRecord(), last);
 }
 
 QTEST_MAIN(TestEntryInputs)
