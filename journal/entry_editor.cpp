@@ -29,6 +29,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
 const QString kRequisitions
@@ -65,6 +67,9 @@ QPushButton *button(const QString &text, const char *name)
 const ui::NumberField kQuantity {QStringLiteral("Кол-во")};
 const ui::NumberField kRejects {QStringLiteral("Брак"), ui::kIntegerDigits, true};
 const ui::NumberField kHours {QStringLiteral("Время"), ui::kIntegerDigits, true};
+
+// Hours of one record are hours of one shift, within one day.
+constexpr int kDayHours = 24;
 
 // Quantities differ from their bound only beyond what the numeric columns keep.
 bool above(double value, double bound)
@@ -135,10 +140,10 @@ TForm11::TForm11(QWidget *parent)
     Edit7->setEnabled(false);
     Edit8->setEnabled(false);
     Edit5->setEnabled(false);
-    for (QLineEdit *e : {Edit3, Edit5, Edit7, Edit8})
+    // Rejects and hours are whole numbers, yet a typed separator gets through: "9,5" is refused
+    // on saving as what it is, never taken for 95.
+    for (QLineEdit *e : {Edit3, Edit4, Edit5, Edit6, Edit7, Edit8})
         ui::allowDecimalKeys(e);
-    ui::allowIntegerKeys(Edit4);
-    ui::allowIntegerKeys(Edit6);
     for (QLineEdit *e : {Edit1, Edit2, Edit3, Edit4, Edit6})
         e->installEventFilter(this);
     Label10 = named(new QLabel, "Label10");
@@ -693,6 +698,21 @@ void TForm11::save()
     const double quantity = typedQuantity.toDouble();
     const int rejects = int(ui::readNumber(Edit4->text(), kRejects).toInteger());
     const int hours = int(ui::readNumber(Edit6->text(), kHours).toInteger());
+    if (hours > kDayHours) {
+        ui::showError(this,
+                      QStringLiteral("Время работы не может быть больше %1 часов! Поле "
+                                     "«Время» принимает целое число часов от 0 до %1.")
+                          .arg(kDayHours));
+        return;
+    }
+    // The record's good pieces (quantity less rejects) are never fewer than none.
+    if (above(rejects, quantity)) {
+        ui::showError(this,
+                      QStringLiteral("Брак не может быть больше количества изделий! Поле "
+                                     "«Брак» принимает целое число от 0 до %1.")
+                          .arg(qint64(std::floor(quantity))));
+        return;
+    }
     if (requiredQuantity && above(quantity, *requiredQuantity)) {
         ui::showError(this, QStringLiteral("Количество изделий не может быть больше требуемого!"));
         return;
