@@ -29,6 +29,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -358,11 +359,17 @@ void TForm11::fillFromJournalRow()
 
     // The record's own goods, colour and line, and its bound: never an earlier opening's.
     db::Dataset own(&dataModule().ADO_DB);
+    // What the record counts as made on its line, as the line's "made" count takes it: good
+    // pieces (net of rejects) at the last operation of the process, nothing at earlier ones.
     own.setSql(QStringLiteral(
         "select s.color, s.id_gds_use, s.id_doc, s.id_doc_item, s.kol_vo, ri.id as line, "
-        "greatest(ri.f_qty - m.f_qty_made, 0) as f_need from accounts_dep.smena s left join "
-        "mnf_doc.requisition_item ri on ri.id = s.id_doc_item left join "
-        "mnf_doc.v_requisition_item_made m on m.id_doc_item = ri.id where s.id = :id"));
+        "greatest(ri.f_qty - m.f_qty_made, 0) as f_need, "
+        "coalesce((select s.kol_vo - s.brak from mnf_operation.operation o where o.id = s.o_id "
+        "and not exists (select 1 from mnf_operation.operation o2 where o2.id_proc_tech = "
+        "o.id_proc_tech and o2.orderby > o.orderby)), 0) as f_own "
+        "from accounts_dep.smena s left join mnf_doc.requisition_item ri on ri.id = "
+        "s.id_doc_item left join mnf_doc.v_requisition_item_made m on m.id_doc_item = ri.id "
+        "where s.id = :id"));
     own.params().setInteger(QStringLiteral("id"), recordId);
     own.open();
     colourId = int(own.asInteger(QStringLiteral("color")));
@@ -370,12 +377,14 @@ void TForm11::fillFromJournalRow()
     requisitionId = int(own.asInteger(QStringLiteral("id_doc")));
     lineId = int(own.asInteger(QStringLiteral("id_doc_item")));
     // What the line still needs (nothing when it was overdone), plus what the record itself
-    // already counts there: an unchanged record can always be saved again.
+    // already counts there; never below the record's own quantity, so that a record saved again
+    // as it stands (its hours corrected, say) is not refused.
     if (own.isEmpty() || own.isNull(QStringLiteral("line")))
         requiredQuantity.reset();
     else
         requiredQuantity
-            = own.asFloat(QStringLiteral("f_need")) + own.asFloat(QStringLiteral("kol_vo"));
+            = std::max(own.asFloat(QStringLiteral("f_need")) + own.asFloat(QStringLiteral("f_own")),
+                       own.asFloat(QStringLiteral("kol_vo")));
 
     setRequisitionLists();
     Label13->setText(QStringLiteral("Заявка"));

@@ -282,30 +282,49 @@ void TestEntryChange::failingPostingWritesNothing()
 
 void TestEntryChange::boundOfAChange_data()
 {
-    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("operation");
     QTest::addColumn<double>("recorded");
+    QTest::addColumn<int>("rejects");
     QTest::addColumn<QString>("quantity");
     QTest::addColumn<bool>("saved");
-    // Line 7 asks for 19 more; the record takes them with the process's last operation.
-    QTest::newRow("unchanged") << 7 << 19.0 << QStringLiteral("19") << true;
-    QTest::newRow("less") << 7 << 19.0 << QStringLiteral("18") << true;
-    QTest::newRow("above") << 7 << 19.0 << QStringLiteral("19,5") << false;
+    // Line 7 asks for 19 more. Operation 17 is the last of its process: a record there counts
+    // as made (net of its rejects), so a change may use what the record itself took.
+    QTest::newRow("unchanged") << 17 << 19.0 << 0 << QStringLiteral("19") << true;
+    QTest::newRow("less") << 17 << 19.0 << 0 << QStringLiteral("18") << true;
+    QTest::newRow("above") << 17 << 19.0 << 0 << QStringLiteral("19,5") << false;
     // More than the line asked for: the record still saves as it stands.
-    QTest::newRow("overdone, unchanged") << 7 << 25.0 << QStringLiteral("25") << true;
-    QTest::newRow("overdone, above") << 7 << 25.0 << QStringLiteral("26") << false;
+    QTest::newRow("overdone, unchanged") << 17 << 25.0 << 0 << QStringLiteral("25") << true;
+    QTest::newRow("overdone, above") << 17 << 25.0 << 0 << QStringLiteral("26") << false;
+    // 19 pieces with 4 rejects took 15 of the line: 4 left, 19 in all.
+    QTest::newRow("rejects, unchanged") << 17 << 19.0 << 4 << QStringLiteral("19") << true;
+    QTest::newRow("rejects, above") << 17 << 19.0 << 4 << QStringLiteral("20") << false;
+    // The line overdone by a record with rejects: the record still saves as it stands.
+    QTest::newRow("overdone with rejects, unchanged")
+        << 17 << 25.0 << 4 << QStringLiteral("25") << true;
+    // Operation 14 is the third of six: its records count nothing, the line still needs 19.
+    QTest::newRow("third operation, unchanged") << 14 << 19.0 << 0 << QStringLiteral("19") << true;
+    QTest::newRow("third operation, the need") << 14 << 5.0 << 0 << QStringLiteral("19") << true;
+    QTest::newRow("third operation, above the need")
+        << 14 << 5.0 << 0 << QStringLiteral("20") << false;
+    QTest::newRow("third operation, twice the need")
+        << 14 << 19.0 << 0 << QStringLiteral("38") << false;
 }
 
 void TestEntryChange::boundOfAChange()
 {
-    QFETCH(int, line);
+    QFETCH(int, operation);
     QFETCH(double, recorded);
+    QFETCH(int, rejects);
     QFETCH(QString, quantity);
     QFETCH(bool, saved);
     Editor t;
     t.in();
     // An earlier opening chose a line with a small need: it must not bound this record.
     t.add([&](TForm11 *w) { t.fillByRequisition(w, 2, 4, 24, 21, QStringLiteral("1")); });
-    const int id = t.addRecord(21, 17, recorded, 8, QStringLiteral("no"), line);
+    const int id = t.addRecord(21, operation, recorded, 8, QStringLiteral("no"), 7);
+    t.p.db.exec(QStringLiteral("update accounts_dep.smena set brak = %1 where id = %2")
+                    .arg(rejects)
+                    .arg(id));
     t.refresh();
     t.go(id);
     t.change([&](TForm11 *w) {
@@ -315,7 +334,10 @@ void TestEntryChange::boundOfAChange()
     t.verifyClean();
     QCOMPARE(t.smena(id, "kol_vo::numeric(12, 1)"),
              QString::number(saved ? db::parseNumber(quantity) : recorded, 'f', 1));
-    QCOMPARE(t.messages().errors().isEmpty(), saved);
+    QCOMPARE(t.messages().errors(),
+             saved ? QStringList()
+                   : QStringList {
+                       QStringLiteral("Количество изделий не может быть больше требуемого!")});
 }
 
 void TestEntryChange::sumAndExits()
