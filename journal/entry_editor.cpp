@@ -41,6 +41,8 @@ const QString kLines = QStringLiteral("select id, id_doc, s_caption, id_gds, f_q
 const QString kNoLines = QStringLiteral("id_doc=0");
 const QString kFillAll = QStringLiteral("Все поля должны быть заполнены!");
 const QString kNotSaved = QStringLiteral("Невозможно сохранить данные в БД!");
+const QString kDivideNow = QStringLiteral("Бригада не сохранена. Разделить запись между "
+                                          "бригадой?\nНет — добавленные в бригаду будут убраны.");
 
 template<typename T>
 T *named(T *w, const char *name)
@@ -851,6 +853,7 @@ void TForm11::Button7Click()
     w->Edit1->setVisible(true);
     w->Edit1->clear();
     ui::showModal(w);
+    Edit1->clear();
     dataModule().workers.close();
     if (!w->chosen)
         return;
@@ -899,6 +902,13 @@ void TForm11::Button8Click()
 
 void TForm11::Button9Click()
 {
+    if (divide())
+        close();
+}
+
+// Runs the division; false when the editor should stay open for it to run again.
+bool TForm11::divide()
+{
     db::Command save_all(&dataModule().ADO_DB);
     save_all.setText(QStringLiteral("select accounts_dep.divide_between_person(:s_id)"));
     save_all.params().setInteger(QStringLiteral("s_id"), recordId);
@@ -909,11 +919,13 @@ void TForm11::Button9Click()
         // brigade left to divide): the editor stays open so that "Сохранить" runs it.
         if (e.connectionLost()) {
             ui::showError(this, kNotSaved + u'\n' + e.text());
-            return;
+            return false;
         }
         ui::showError(this, kNotSaved);
     }
-    close();
+    // The brigade phase is over: leaving asks nothing more.
+    Button9->setEnabled(false);
+    return true;
 }
 
 // --- material list ---------------------------------------------------------------------------
@@ -949,8 +961,36 @@ void TForm11::Button6Click()
 
 void TForm11::Button2Click()
 {
-    smena_gds_use.close();
     reject();
+    // Still open when the brigade's division has to run again: the material list stays.
+    if (isHidden())
+        smena_gds_use.close();
+}
+
+void TForm11::reject()
+{
+    // Members added to the brigade but not divided yet: the division runs now or the members
+    // go, so that none waits half-done for the record's next division.
+    const bool pending
+        = tag == 1 && Button9->isEnabled() && fio_smena_gds.isOpen() && !fio_smena_gds.isEmpty();
+    if (pending) {
+        bool leave = true;
+        const bool ok = ui::guarded(this, [this, &leave] {
+            if (ui::askYesNo(this, QStringLiteral("Сохраннение"), kDivideNow)) {
+                leave = divide();
+                return;
+            }
+            db::Command drop(&dataModule().ADO_DB);
+            drop.setText(
+                QStringLiteral("delete from accounts_dep.person_temp where id_smena = :s_id"));
+            drop.params().setInteger(QStringLiteral("s_id"), recordId);
+            drop.execute();
+            Button9->setEnabled(false);
+        });
+        if (!ok || !leave)
+            return;
+    }
+    ui::Window::reject();
 }
 
 void TForm11::FormClose()
