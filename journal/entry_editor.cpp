@@ -29,6 +29,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 const QString kRequisitions
@@ -38,6 +41,8 @@ const QString kLines = QStringLiteral("select id, id_doc, s_caption, id_gds, f_q
 const QString kNoLines = QStringLiteral("id_doc=0");
 const QString kFillAll = QStringLiteral("Все поля должны быть заполнены!");
 const QString kNotSaved = QStringLiteral("Невозможно сохранить данные в БД!");
+const QString kDivideNow = QStringLiteral("Бригада не сохранена. Разделить запись между "
+                                          "бригадой?\nНет — добавленные в бригаду будут убраны.");
 
 template<typename T>
 T *named(T *w, const char *name)
@@ -65,6 +70,9 @@ QPushButton *button(const QString &text, const char *name)
 const ui::NumberField kQuantity {QStringLiteral("Кол-во")};
 const ui::NumberField kRejects {QStringLiteral("Брак"), ui::kIntegerDigits, true};
 const ui::NumberField kHours {QStringLiteral("Время"), ui::kIntegerDigits, true};
+
+// Hours of one record are hours of one shift, within one day.
+constexpr int kDayHours = 24;
 
 // Quantities differ from their bound only beyond what the numeric columns keep.
 bool above(double value, double bound)
@@ -135,10 +143,10 @@ TForm11::TForm11(QWidget *parent)
     Edit7->setEnabled(false);
     Edit8->setEnabled(false);
     Edit5->setEnabled(false);
-    for (QLineEdit *e : {Edit3, Edit5, Edit7, Edit8})
+    // Rejects and hours are whole numbers, yet a typed separator gets through: "9,5" is refused
+    // on saving as what it is, never taken for 95.
+    for (QLineEdit *e : {Edit3, Edit4, Edit5, Edit6, Edit7, Edit8})
         ui::allowDecimalKeys(e);
-    ui::allowIntegerKeys(Edit4);
-    ui::allowIntegerKeys(Edit6);
     for (QLineEdit *e : {Edit1, Edit2, Edit3, Edit4, Edit6})
         e->installEventFilter(this);
     Label10 = named(new QLabel, "Label10");
@@ -353,11 +361,17 @@ void TForm11::fillFromJournalRow()
 
     // The record's own goods, colour and line, and its bound: never an earlier opening's.
     db::Dataset own(&dataModule().ADO_DB);
+    // What the record counts as made on its line, as the line's "made" count takes it: good
+    // pieces (net of rejects) at the last operation of the process, nothing at earlier ones.
     own.setSql(QStringLiteral(
         "select s.color, s.id_gds_use, s.id_doc, s.id_doc_item, s.kol_vo, ri.id as line, "
-        "greatest(ri.f_qty - m.f_qty_made, 0) as f_need from accounts_dep.smena s left join "
-        "mnf_doc.requisition_item ri on ri.id = s.id_doc_item left join "
-        "mnf_doc.v_requisition_item_made m on m.id_doc_item = ri.id where s.id = :id"));
+        "greatest(ri.f_qty - m.f_qty_made, 0) as f_need, "
+        "coalesce((select s.kol_vo - s.brak from mnf_operation.operation o where o.id = s.o_id "
+        "and not exists (select 1 from mnf_operation.operation o2 where o2.id_proc_tech = "
+        "o.id_proc_tech and o2.orderby > o.orderby)), 0) as f_own "
+        "from accounts_dep.smena s left join mnf_doc.requisition_item ri on ri.id = "
+        "s.id_doc_item left join mnf_doc.v_requisition_item_made m on m.id_doc_item = ri.id "
+        "where s.id = :id"));
     own.params().setInteger(QStringLiteral("id"), recordId);
     own.open();
     colourId = int(own.asInteger(QStringLiteral("color")));
@@ -365,12 +379,14 @@ void TForm11::fillFromJournalRow()
     requisitionId = int(own.asInteger(QStringLiteral("id_doc")));
     lineId = int(own.asInteger(QStringLiteral("id_doc_item")));
     // What the line still needs (nothing when it was overdone), plus what the record itself
-    // already counts there: an unchanged record can always be saved again.
+    // already counts there; never below the record's own quantity, so that a record saved again
+    // as it stands (its hours corrected, say) is not refused.
     if (own.isEmpty() || own.isNull(QStringLiteral("line")))
         requiredQuantity.reset();
     else
         requiredQuantity
-            = own.asFloat(QStringLiteral("f_need")) + own.asFloat(QStringLiteral("kol_vo"));
+            = std::max(own.asFloat(QStringLiteral("f_need")) + own.asFloat(QStringLiteral("f_own")),
+                       own.asFloat(QStringLiteral("kol_vo")));
 
     setRequisitionLists();
     Label13->setText(QStringLiteral("Заявка"));
@@ -628,7 +644,13 @@ void TForm11::Edit6Exit()
 
 bool TForm11::eventFilter(QObject *o, QEvent *e)
 {
-    if (e->type() == QEvent::FocusOut) {
+    // Only a move of the focus leaves a field: a message box or a popup taking the activation
+    // from the window does not (an exit run under the save's own box would change the field).
+    const auto leaving = [e] {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(e)->reason();
+        return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+    };
+    if (e->type() == QEvent::FocusOut && leaving()) {
         if (o == Edit3)
             ui::guarded(this, [this] { Edit3Exit(); });
         else if (o == Edit4)
@@ -687,6 +709,21 @@ void TForm11::save()
     const double quantity = typedQuantity.toDouble();
     const int rejects = int(ui::readNumber(Edit4->text(), kRejects).toInteger());
     const int hours = int(ui::readNumber(Edit6->text(), kHours).toInteger());
+    if (hours > kDayHours) {
+        ui::showError(this,
+                      QStringLiteral("Время работы не может быть больше %1 часов! Поле "
+                                     "«Время» принимает целое число часов от 0 до %1.")
+                          .arg(kDayHours));
+        return;
+    }
+    // The record's good pieces (quantity less rejects) are never fewer than none.
+    if (above(rejects, quantity)) {
+        ui::showError(this,
+                      QStringLiteral("Брак не может быть больше количества изделий! Поле "
+                                     "«Брак» принимает целое число от 0 до %1.")
+                          .arg(qint64(std::floor(quantity))));
+        return;
+    }
     if (requiredQuantity && above(quantity, *requiredQuantity)) {
         ui::showError(this, QStringLiteral("Количество изделий не может быть больше требуемого!"));
         return;
@@ -816,6 +853,7 @@ void TForm11::Button7Click()
     w->Edit1->setVisible(true);
     w->Edit1->clear();
     ui::showModal(w);
+    Edit1->clear();
     dataModule().workers.close();
     if (!w->chosen)
         return;
@@ -864,6 +902,13 @@ void TForm11::Button8Click()
 
 void TForm11::Button9Click()
 {
+    if (divide())
+        close();
+}
+
+// Runs the division; false when the editor should stay open for it to run again.
+bool TForm11::divide()
+{
     db::Command save_all(&dataModule().ADO_DB);
     save_all.setText(QStringLiteral("select accounts_dep.divide_between_person(:s_id)"));
     save_all.params().setInteger(QStringLiteral("s_id"), recordId);
@@ -874,11 +919,13 @@ void TForm11::Button9Click()
         // brigade left to divide): the editor stays open so that "Сохранить" runs it.
         if (e.connectionLost()) {
             ui::showError(this, kNotSaved + u'\n' + e.text());
-            return;
+            return false;
         }
         ui::showError(this, kNotSaved);
     }
-    close();
+    // The brigade phase is over: leaving asks nothing more.
+    Button9->setEnabled(false);
+    return true;
 }
 
 // --- material list ---------------------------------------------------------------------------
@@ -914,8 +961,36 @@ void TForm11::Button6Click()
 
 void TForm11::Button2Click()
 {
-    smena_gds_use.close();
     reject();
+    // Still open when the brigade's division has to run again: the material list stays.
+    if (isHidden())
+        smena_gds_use.close();
+}
+
+void TForm11::reject()
+{
+    // Members added to the brigade but not divided yet: the division runs now or the members
+    // go, so that none waits half-done for the record's next division.
+    const bool pending
+        = tag == 1 && Button9->isEnabled() && fio_smena_gds.isOpen() && !fio_smena_gds.isEmpty();
+    if (pending) {
+        bool leave = true;
+        const bool ok = ui::guarded(this, [this, &leave] {
+            if (ui::askYesNo(this, QStringLiteral("Сохраннение"), kDivideNow)) {
+                leave = divide();
+                return;
+            }
+            db::Command drop(&dataModule().ADO_DB);
+            drop.setText(
+                QStringLiteral("delete from accounts_dep.person_temp where id_smena = :s_id"));
+            drop.params().setInteger(QStringLiteral("s_id"), recordId);
+            drop.execute();
+            Button9->setEnabled(false);
+        });
+        if (!ok || !leave)
+            return;
+    }
+    ui::Window::reject();
 }
 
 void TForm11::FormClose()

@@ -106,6 +106,9 @@ public Q_SLOTS:
     void Button8Click();
     void Button9Click();
 
+    // Leaving (Выход, Esc, the close box) with brigade members not yet divided asks first.
+    void reject() override;
+
 protected:
     void done(int result) override;
     void wheelEvent(QWheelEvent *event) override;
@@ -118,5 +121,6 @@ private:
     void applyPaintRule();
     void setEnabledAll(std::initializer_list<QWidget *> widgets, bool on);
     void save();
+    bool divide();
     std::optional<double> boundOfRecord(int id);
 };

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void incomplete();
     void quantityNotANumber();
     void ownIdAfterInsert();
+    void leftAfterSave_data();
     void leftAfterSave();
     void brigadeDeleteAndTwice();
 };
@@ -287,7 +288,7 @@ void TestEntryAdd::ownIdAfterInsert()
     t.in();
     t.p.db.exec(QStringLiteral("insert into accounts_dep.smena(id, data, smena, w_id, i_id, o_id, "
                                "kol_vo, time) values (900000, '2026-12-10', 1, 25, 201, 4, 1, 1)"));
-    int shown = 0, own = 0;
+    int shown = 0, own = 0, members = 0;
     t.add([&](TForm11 *w) {
         t.fillByRequisition(w, 2, 4, 24, 21, QStringLiteral("2"));
         w->Button1->click();
@@ -295,42 +296,92 @@ void TestEntryAdd::ownIdAfterInsert()
         own = w->recordId;
         t.scriptWorker(26);
         w->Button7->click();
+        members = t.count(QStringLiteral("select count(*) from accounts_dep.person_temp where "
+                                         "id_smena = %1 and id_person = 26")
+                              .arg(own));
+        w->Button9->click();
     });
     t.verifyClean();
     QVERIFY(shown != 900000);
     QCOMPARE(shown, own);
-    QCOMPARE(t.smena(own, "w_id, kol_vo"), QStringLiteral("24|2.000000"));
-    QCOMPARE(t.count(QStringLiteral("select count(*) from accounts_dep.person_temp where "
-                                    "id_smena = %1 and id_person = 26")
-                         .arg(own)),
+    QCOMPARE(members, 1);
+    QCOMPARE(t.smena(own, "w_id, kol_vo"), QStringLiteral("24|1.000000"));
+    QCOMPARE(t.count("select count(*) from accounts_dep.smena where w_id = 26 and data = "
+                     "'2026-12-10'"),
              1);
     QCOMPARE(t.count("select count(*) from accounts_dep.person_temp where id_smena = 900000"), 0);
 }
 
-// "Выход" after the first save keeps the record and its hours, without the division.
+namespace {
+
+const QString kDivideNow = QStringLiteral("Бригада не сохранена. Разделить запись между "
+                                          "бригадой?\nНет — добавленные в бригаду будут убраны.");
+
+} // namespace
+
+void TestEntryAdd::leftAfterSave_data()
+{
+    QTest::addColumn<bool>("member");
+    QTest::addColumn<bool>("divide");
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("no brigade") << false << false << false;
+    QTest::newRow("brigade, divided") << true << true << false;
+    QTest::newRow("brigade, not divided") << true << false << false;
+    QTest::newRow("brigade, close box, divided") << true << true << true;
+    QTest::newRow("brigade, close box, not divided") << true << false << true;
+}
+
+// Leaving after the first save keeps the record and its hours. A brigade entered but not yet
+// divided is never left behind half-done: the editor asks, and divides it or takes it back.
 void TestEntryAdd::leftAfterSave()
 {
+    QFETCH(bool, member);
+    QFETCH(bool, divide);
+    QFETCH(bool, closeBox);
     Editor t;
     t.in();
     int id = 0;
+    QString workerAfterPick = QStringLiteral("-");
+    bool closed = false;
     t.add([&](TForm11 *w) {
         t.fillByRequisition(w, 2, 4, 24, 21, QStringLiteral("4"), QStringLiteral("5"));
         w->Button1->click();
         id = w->recordId;
-        t.scriptWorker(26);
-        w->Button7->click();
-        w->Button2->click();
+        if (member) {
+            t.scriptWorker(26);
+            w->Button7->click();
+            workerAfterPick = w->Edit1->text();
+            t.messages().answer(divide ? QMessageBox::Yes : QMessageBox::No);
+        }
+        if (closeBox)
+            w->close();
+        else
+            w->Button2->click();
+        closed = !w->isVisible();
     });
     t.verifyClean();
-    QCOMPARE(t.smena(id, "kol_vo"), QStringLiteral("4.000000"));
+    QVERIFY(closed);
+    if (member) {
+        QCOMPARE(workerAfterPick, QString());
+        QCOMPARE(t.messages().shown().size(), 1);
+        QCOMPARE(t.messages().last().caption, QStringLiteral("Сохраннение"));
+        QCOMPARE(t.messages().last().text, kDivideNow);
+        QCOMPARE(t.messages().last().icon, ui::Icon::Question);
+    } else {
+        QVERIFY(t.messages().shown().isEmpty());
+    }
+    const bool divided = member && divide;
+    QCOMPARE(t.smena(id, "kol_vo"),
+             divided ? QStringLiteral("2.000000") : QStringLiteral("4.000000"));
     QCOMPARE(t.hoursOf(24, 1, kDay), QStringLiteral("5"));
     QCOMPARE(t.count("select count(*) from accounts_dep.smena where w_id = 26 and data = "
                      "'2026-12-10'"),
-             0);
+             divided ? 1 : 0);
+    QCOMPARE(t.hoursOf(26, 1, kDay), divided ? QStringLiteral("5") : QString());
     QCOMPARE(t.count(QStringLiteral("select count(*) from accounts_dep.person_temp where "
                                     "id_smena = %1")
                          .arg(id)),
-             1);
+             0);
 }
 
 // "Удалить" under the brigade removes the member chosen there; a person is taken once.

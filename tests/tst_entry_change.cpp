@@ -285,23 +285,39 @@ void TestEntryChange::failingPostingWritesNothing()
 
 void TestEntryChange::boundOfAChange_data()
 {
-    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("operation");
     QTest::addColumn<double>("recorded");
+    QTest::addColumn<int>("rejects");
     QTest::addColumn<QString>("quantity");
     QTest::addColumn<bool>("saved");
-    // Line 7 asks for 19 more; the record takes them with the process's last operation.
-    QTest::newRow("unchanged") << 7 << 19.0 << QStringLiteral("19") << true;
-    QTest::newRow("less") << 7 << 19.0 << QStringLiteral("18") << true;
-    QTest::newRow("above") << 7 << 19.0 << QStringLiteral("19,5") << false;
+    // Line 7 asks for 19 more. Operation 17 is the last of its process: a record there counts
+    // as made (net of its rejects), so a change may use what the record itself took.
+    QTest::newRow("unchanged") << 17 << 19.0 << 0 << QStringLiteral("19") << true;
+    QTest::newRow("less") << 17 << 19.0 << 0 << QStringLiteral("18") << true;
+    QTest::newRow("above") << 17 << 19.0 << 0 << QStringLiteral("19,5") << false;
     // More than the line asked for: the record still saves as it stands.
-    QTest::newRow("overdone, unchanged") << 7 << 25.0 << QStringLiteral("25") << true;
-    QTest::newRow("overdone, above") << 7 << 25.0 << QStringLiteral("26") << false;
+    QTest::newRow("overdone, unchanged") << 17 << 25.0 << 0 << QStringLiteral("25") << true;
+    QTest::newRow("overdone, above") << 17 << 25.0 << 0 << QStringLiteral("26") << false;
+    // 19 pieces with 4 rejects took 15 of the line: 4 left, 19 in all.
+    QTest::newRow("rejects, unchanged") << 17 << 19.0 << 4 << QStringLiteral("19") << true;
+    QTest::newRow("rejects, above") << 17 << 19.0 << 4 << QStringLiteral("20") << false;
+    // The line overdone by a record with rejects: the record still saves as it stands.
+    QTest::newRow("overdone with rejects, unchanged")
+        << 17 << 25.0 << 4 << QStringLiteral("25") << true;
+    // Operation 14 is the third of six: its records count nothing, the line still needs 19.
+    QTest::newRow("third operation, unchanged") << 14 << 19.0 << 0 << QStringLiteral("19") << true;
+    QTest::newRow("third operation, the need") << 14 << 5.0 << 0 << QStringLiteral("19") << true;
+    QTest::newRow("third operation, above the need")
+        << 14 << 5.0 << 0 << QStringLiteral("20") << false;
+    QTest::newRow("third operation, twice the need")
+        << 14 << 19.0 << 0 << QStringLiteral("38") << false;
 }
 
 void TestEntryChange::boundOfAChange()
 {
-    QFETCH(int, line);
+    QFETCH(int, operation);
     QFETCH(double, recorded);
+    QFETCH(int, rejects);
     QFETCH(QString, quantity);
     QFETCH(bool, saved);
     Editor t;
@@ -311,7 +327,10 @@ void TestEntryChange::boundOfAChange()
     // A line overdone before the database kept to its need: written past that rule.
     if (recorded > 19)
         t.p.db.exec("alter table accounts_dep.smena disable trigger smena_rules");
-    const int id = t.addRecord(21, 17, recorded, 8, QStringLiteral("no"), line);
+    const int id = t.addRecord(21, operation, recorded, 8, QStringLiteral("no"), 7);
+    t.p.db.exec(QStringLiteral("update accounts_dep.smena set brak = %1 where id = %2")
+                    .arg(rejects)
+                    .arg(id));
     t.p.db.exec("alter table accounts_dep.smena enable trigger smena_rules");
     t.refresh();
     t.go(id);
@@ -322,7 +341,10 @@ void TestEntryChange::boundOfAChange()
     t.verifyClean();
     QCOMPARE(t.smena(id, "kol_vo::numeric(12, 1)"),
              QString::number(saved ? db::parseNumber(quantity) : recorded, 'f', 1));
-    QCOMPARE(t.messages().errors().isEmpty(), saved);
+    QCOMPARE(t.messages().errors(),
+             saved ? QStringList()
+                   : QStringList {
+                       QStringLiteral("Количество изделий не может быть больше требуемого!")});
 }
 
 void TestEntryChange::sumAndExits()
@@ -428,7 +450,8 @@ void TestEntryChange::wheelAndClicks()
     QCOMPARE(operation, QStringLiteral("СТ-1000; Покраска; Готовая продукция"));
 }
 
-// Typing: the quantity takes digits and separators, rejects and hours digits only.
+// Typing: the fields take digits and separators (whole rejects and hours are checked on saving),
+// nothing else.
 void TestEntryChange::keyFilters()
 {
     Editor t;
@@ -447,8 +470,8 @@ void TestEntryChange::keyFilters()
     });
     t.verifyClean();
     QCOMPARE(quantity, QStringLiteral("12,5"));
-    QCOMPARE(rejects, QStringLiteral("34"));
-    QCOMPARE(hours, QStringLiteral("8"));
+    QCOMPARE(rejects, QStringLiteral("3,4"));
+    QCOMPARE(hours, QStringLiteral("8."));
 }
 
 QTEST_MAIN(TestEntryChange)

@@ -29,7 +29,12 @@ const QDate kDay(2026, 12, 10);
 
 struct Editor : dirtest::Program
 {
-    Editor() { p.seams.setNow(QDateTime(kDay, QTime(9, 0))); }
+    Editor()
+    {
+        p.seams.setNow(QDateTime(kDay, QTime(9, 0)));
+        // The editor's field exits meet boxes as on a desktop: a box takes the focus away.
+        p.seams.messages.setTakesActivation(true);
+    }
 
     TForm1 *j() const { return p.journal(); }
     TForm11 *e() const { return forms().entryEditor; }

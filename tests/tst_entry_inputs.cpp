@@ -16,6 +16,16 @@ QLineEdit *fieldOf(TForm11 *w, int field)
     return field == Quantity ? w->Edit3 : field == Rejects ? w->Edit4 : w->Edit6;
 }
 
+// The field typed over key by key, the focus in it as the user's is.
+QLineEdit *typeInto(TForm11 *w, int field, const QString &keys)
+{
+    QLineEdit *edit = fieldOf(w, field);
+    edit->setFocus();
+    edit->clear();
+    typeText(edit, keys);
+    return edit;
+}
+
 const char *const kTitles[] = {"Кол-во", "Брак", "Время"};
 
 QString notANumber(int field, const QString &typed)
@@ -26,6 +36,15 @@ QString notANumber(int field, const QString &typed)
         : QStringLiteral("Поле «%1»: «%2» не является целым числом. Введите целое число, "
                          "например 8.")
               .arg(QString::fromUtf8(kTitles[field]), typed.trimmed());
+}
+
+const QString kHoursAbove = QStringLiteral("Время работы не может быть больше 24 часов! Поле "
+                                           "«Время» принимает целое число часов от 0 до 24.");
+QString rejectsAbove(int pieces)
+{
+    return QStringLiteral("Брак не может быть больше количества изделий! Поле «Брак» принимает "
+                          "целое число от 0 до %1.")
+        .arg(pieces);
 }
 
 // The record's quantity, rejects and hours as the server holds them.
@@ -45,6 +64,10 @@ private Q_SLOTS:
     void changedRecord();
     void workerNames_data();
     void workerNames();
+    void enterTwice_data();
+    void enterTwice();
+    void typedSeparator_data();
+    void typedSeparator();
 };
 
 void TestEntryInputs::newRecord_data()
@@ -79,7 +102,10 @@ void addRows(bool every)
     stored(Quantity, "every digit the column keeps", "31,123456", "31.123456");
     stored(Rejects, "minus zero", "-0", "0");
     stored(Rejects, "leading zero", "03", "3");
-    stored(Hours, "largest whole", "999999999", "999999999");
+    stored(Rejects, "the whole quantity", "5", "5");
+    stored(Hours, "a whole day", "24", "24");
+    refused(Rejects, "above the quantity", "6", rejectsAbove(5), true);
+    refused(Hours, "above a day", "25", kHoursAbove, true);
     for (int field : {Quantity, Rejects, Hours}) {
         for (const char *text : {"1e5", "12,5,3", "12.5.3", "'", "\"", "\\", ";", "%", "_",
                                  "5'; delete from accounts_dep.smena; --", "12 шт", "пять", "5😀",
@@ -224,6 +250,77 @@ void TestEntryInputs::workerNames()
     QCOMPARE(shown, name);
     QCOMPARE(listed, name);
     QCOMPARE(t.smena(t.lastRecord(), QStringLiteral("w_id")), QStringLiteral("24"));
+}
+
+void TestEntryInputs::enterTwice_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("Кол-во, 1,2,3") << int(Quantity) << QStringLiteral("1,2,3")
+                                   << notANumber(Quantity, QStringLiteral("1,2,3"));
+    for (int field : {Quantity, Rejects, Hours})
+        QTest::addRow("%s, empty", kTitles[field])
+            << field << QString() << QStringLiteral("Все поля должны быть заполнены!");
+}
+
+// Enter in a field the save refuses, twice: each Enter shows its message once, and the box
+// that takes the focus from the field is no leaving of it: the field keeps what was typed, so
+// the second Enter is refused as the first was.
+void TestEntryInputs::enterTwice()
+{
+    QFETCH(int, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    Editor t;
+    t.in();
+    const int last = t.lastRecord();
+    QString afterFirst, afterSecond;
+    t.add([&](TForm11 *w) {
+        t.fillByRequisition(w, 2, 4, 24, 21, QStringLiteral("5"));
+        QLineEdit *edit = typeInto(w, field, typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        afterFirst = edit->text();
+        QTest::keyClick(edit, Qt::Key_Return);
+        afterSecond = edit->text();
+    });
+    t.verifyClean();
+    QCOMPARE(t.messages().errors(), (QStringList {message, message}));
+    QCOMPARE(afterFirst, typed);
+    QCOMPARE(afterSecond, typed);
+    QCOMPARE(t.lastRecord(), last);
+}
+
+void TestEntryInputs::typedSeparator_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("keys");
+    for (int field : {Rejects, Hours}) {
+        for (const char *keys : {"9,5", "9.5", "1,"})
+            QTest::addRow("%s, %s", kTitles[field], keys) << field << QString::fromLatin1(keys);
+    }
+}
+
+// Rejects and hours are whole numbers: a separator typed into them is refused as typed, never
+// dropped so that "9,5" hours become 95.
+void TestEntryInputs::typedSeparator()
+{
+    QFETCH(int, field);
+    QFETCH(QString, keys);
+    Editor t;
+    t.in();
+    const int last = t.lastRecord();
+    QString shown;
+    t.add([&](TForm11 *w) {
+        t.fillByRequisition(w, 2, 4, 24, 21, QStringLiteral("20"));
+        QLineEdit *edit = typeInto(w, field, keys);
+        shown = edit->text();
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    t.verifyClean();
+    QCOMPARE(shown, keys);
+    QCOMPARE(t.messages().errors(), QStringList {notANumber(field, keys)});
+    QCOMPARE(t.lastRecord(), last);
 }
 
 QTEST_MAIN(TestEntryInputs)

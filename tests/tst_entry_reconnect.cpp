@@ -175,7 +175,7 @@ void TestEntryReconnect::changeSavedOnce()
 void TestEntryReconnect::brigadeMemberAddedOnce()
 {
     Reconnect t;
-    int id = 0, rowsAfterFailure = -1;
+    int id = 0, rowsAfterFailure = -1, rowsAtLast = -1;
     QString problem;
     QStringList listed;
     t.add([&](TForm11 *w) {
@@ -190,12 +190,16 @@ void TestEntryReconnect::brigadeMemberAddedOnce()
         // The chooser was not reached: the same pick is made on the next press.
         w->Button7->click();
         listed = dirtest::columnTexts(w->DBGrid2->model(), 0);
+        rowsAtLast = t.brigadeRows(id);
+        // Leaving undivided asks; the member is taken back.
+        t.messages().answerNo();
     });
     t.verifyClean();
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QCOMPARE(rowsAfterFailure, 0);
-    QCOMPARE(t.messages().shown().size(), 1);
-    QCOMPARE(t.brigadeRows(id), 1);
+    QCOMPARE(t.messages().errors().size(), 1);
+    QCOMPARE(rowsAtLast, 1);
+    QCOMPARE(t.brigadeRows(id), 0);
     QCOMPARE(listed,
              QStringList {t.scalar("select s_caption from cmn_contractor.person where id = 25")});
 }

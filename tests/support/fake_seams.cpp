@@ -2,9 +2,12 @@
 
 #include "ui/error_log.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFocusEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -44,12 +47,31 @@ bool singleButton(QMessageBox::StandardButtons buttons)
 
 // --- message boxes -------------------------------------------------------------------------
 
-QMessageBox::StandardButton ScriptedMessages::show(QWidget *, const QString &caption,
+QMessageBox::StandardButton ScriptedMessages::show(QWidget *parent, const QString &caption,
                                                    const QString &text, ui::Icon icon,
                                                    QMessageBox::StandardButtons buttons)
 {
     const RecordedMessage message {caption, text, icon, buttons};
     m_shown.append(message);
+    // The window under the box loses the activation while the box is up.
+    const QPointer<QWidget> focused
+        = m_takesActivation && m_open == 0 && parent ? parent->window()->focusWidget() : nullptr;
+    struct Open
+    {
+        int &open;
+        QPointer<QWidget> focused;
+        ~Open()
+        {
+            if (--open == 0 && focused) {
+                QFocusEvent in(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+                QApplication::sendEvent(focused, &in);
+            }
+        }
+    } const up {++m_open, focused};
+    if (focused) {
+        QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(focused, &out);
+    }
     if (m_hook)
         m_hook(message);
     if (singleButton(buttons))

@@ -42,6 +42,10 @@ public:
     int pendingAnswers() const { return int(m_answers.size()); }
     // Runs when a box comes up, before it is answered (to look at the windows at that moment).
     void onShow(std::function<void(const RecordedMessage &)> hook) { m_hook = std::move(hook); }
+    // Boxes take the activation from the window under them as real ones do: its focus widget
+    // loses the focus (Qt::ActiveWindowFocusReason) when the first box comes up and gets it back
+    // when that box is answered, before the caller's next line. Off unless a test asks for it.
+    void setTakesActivation(bool on) { m_takesActivation = on; }
 
     const QList<RecordedMessage> &shown() const { return m_shown; }
     QStringList texts() const;
@@ -57,6 +61,8 @@ private:
     QList<RecordedMessage> m_shown;
     QStringList m_failures;
     std::function<void(const RecordedMessage &)> m_hook;
+    bool m_takesActivation = false;
+    int m_open = 0; // boxes up right now: only the first one deactivates the window
 };
 
 // Each time a window is shown modally the next action scripted for its class runs on it: it
