@@ -73,9 +73,12 @@ void DateField::finish()
 {
     m_typing = false;
     m_typed = 0;
-    if (lineEdit()->text() != dateText()) {
-        const QSignalBlocker block(lineEdit());
-        lineEdit()->setText(dateText());
+    QLineEdit *edit = lineEdit();
+    if (edit->text() != dateText()) {
+        const int cursor = edit->cursorPosition();
+        const QSignalBlocker block(edit);
+        edit->setText(dateText());
+        edit->setCursorPosition(cursor);
     }
 }
 
@@ -227,6 +230,10 @@ void DateField::erase(bool backwards)
 
 void DateField::keyPressEvent(QKeyEvent *event)
 {
+    if (isReadOnly()) {
+        QDateEdit::keyPressEvent(event);
+        return;
+    }
     // AltGr arrives as Ctrl+Alt and types characters; Ctrl or Meta alone are shortcuts.
     const Qt::KeyboardModifiers mods
         = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
