@@ -20,6 +20,7 @@ export TABEL_TEST_HOST=127.0.0.1 TABEL_TEST_PORT=$port TABEL_TEST_SOCKET="$pgdir
 export TABEL_TEST_ADMIN=tabel_admin TABEL_TEST_ADMIN_PASSWORD=tabel_admin
 export TABEL_TEST_TEMPLATE=tabel_template TABEL_TEST_DEMO=tabel_demo
 export TABEL_TEST_PGCTL="$top/scripts/pg.sh"
-export XDG_CONFIG_HOME="$pgdir/config" XDG_DATA_HOME="$pgdir/data-home"
+# The tests' configuration, data and error log stay in the throwaway folder, not the user's.
+export XDG_CONFIG_HOME="$pgdir/config" XDG_DATA_HOME="$pgdir/data-home" XDG_STATE_HOME="$pgdir/state"
 cd build
 ctest --output-on-failure -j2

@@ -16,6 +16,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+void explainConnectFailure(QWidget *window, const std::exception &e, const QString &server,
+                           const QString &database)
+{
+    // The box names the server only; the log keeps the server's reason for support.
+    const auto *dbError = dynamic_cast<const db::DbError *>(&e);
+    ui::appendErrorLog(window, dbError ? dbError->text() : QString::fromUtf8(e.what()));
+    ui::showError(
+        window,
+        QStringLiteral("Подключение к БД отсутсвует (сервер: %1, БД: %2)").arg(server, database));
+}
+
 TForm23::TForm23(const CommandLine &commandLine, const AppConfig &config, QWidget *parent)
     : ui::Window(QStringLiteral("Авторизация"), parent)
     , m_commandLine(commandLine)
@@ -102,12 +113,7 @@ void TForm23::Button1Click()
     try {
         dm.ADO_DB.open(db::buildConnectionString(p));
     } catch (const std::exception &e) {
-        // The box names the server only; the log keeps the server's reason for support.
-        const auto *dbError = dynamic_cast<const db::DbError *>(&e);
-        ui::appendErrorLog(this, dbError ? dbError->text() : QString::fromUtf8(e.what()));
-        ui::showError(this,
-                      QStringLiteral("Подключение к БД отсутсвует (сервер: %1, БД: %2)")
-                          .arg(m_commandLine.arg1, m_commandLine.arg2));
+        explainConnectFailure(this, e, m_commandLine.arg1, m_commandLine.arg2);
         ui::endProgram();
         return;
     }

@@ -5,10 +5,16 @@
 #include "ui/window.h"
 
 #include <QTimer>
+#include <exception>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+// A connection the server refused: its reason (the driver's words, often English) goes to the
+// error log, the box says "Подключение к БД отсутсвует (сервер: …, БД: …)" with the texts given.
+void explainConnectFailure(QWidget *window, const std::exception &e, const QString &server,
+                           const QString &database);
 
 class TForm23 : public ui::Window
 {

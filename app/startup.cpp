@@ -5,6 +5,7 @@
 #include "core/config.h"
 #include "core/data_module.h"
 #include "core/forms.h"
+#include "db/db_error.h"
 #include "directories/department_editor.h"
 #include "directories/departments_window.h"
 #include "directories/item_editor.h"
@@ -41,6 +42,7 @@
 #include "ui/styles.h"
 
 #include <QCoreApplication>
+#include <optional>
 
 bool startProgram(const QStringList &arguments)
 {
@@ -63,8 +65,23 @@ bool startProgram(const QStringList &arguments)
     p.port = cl.port(config);
     p.login = config.login;
     p.password = config.password;
-    if (!ui::guarded(nullptr,
-                     [&] { f.dataModule->openConnection(db::buildConnectionString(p)); })) {
+    // A refusal of the server is told in the program's words, its reason kept in the log; a
+    // fault after connecting is shown as it stands. The box comes after the catch block.
+    std::optional<db::DbError> refused;
+    const bool opened = ui::guarded(nullptr, [&] {
+        try {
+            f.dataModule->openConnection(db::buildConnectionString(p));
+        } catch (const db::DbError &e) {
+            if (f.dataModule->ADO_DB.isOpen())
+                throw;
+            refused = e;
+        }
+    });
+    if (refused)
+        explainConnectFailure(nullptr, *refused,
+                              p.port == 5432 ? p.server : p.server + u':' + QString::number(p.port),
+                              p.database);
+    if (!opened || refused) {
         ui::endProgram();
         return false;
     }

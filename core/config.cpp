@@ -21,11 +21,19 @@ bool switchedOn(const QString &text)
     return on.contains(text.trimmed().toLower());
 }
 
-// Owner-only, also for a file an older build wrote for everyone.
+// Owner-only, also for a file an older build wrote for everyone. A new file is made empty and
+// owner-only first, so the password is never in a file others may read; the settings writer
+// keeps the permissions of the file it replaces.
 void keepPrivate(const QString &path)
 {
-    if (QFile::exists(path))
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QFileDevice::Permissions owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (QFile::exists(path)) {
+        QFile::setPermissions(path, owner);
+        return;
+    }
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, owner))
+        file.close();
 }
 
 // The access code stays on only while the line is missing, empty or says so; any other word

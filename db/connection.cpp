@@ -3,6 +3,9 @@
 #include "db_error.h"
 #include "odbc.h"
 
+#include <clocale>
+#include <cstring>
+
 namespace db {
 
 // LFConversion is off: on it, the driver turns LF into CR LF on the way out and CR LF into LF on
@@ -67,6 +70,13 @@ QString buildConnectionString(const ConnectionParams &p)
     return s + p.options;
 }
 
+void useServerNumberLocale()
+{
+    const std::lconv *numbers = std::localeconv();
+    if (std::strcmp(numbers->decimal_point, ".") != 0 || numbers->thousands_sep[0] != '\0')
+        std::setlocale(LC_NUMERIC, "C");
+}
+
 Connection::Connection() = default;
 
 Connection::~Connection()
@@ -99,6 +109,7 @@ bool Connection::isOpen() const
 
 void Connection::connectNow()
 {
+    useServerNumberLocale();
     if (!m_env) {
         SQLHENV env = SQL_NULL_HENV;
         if (!odbc::succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
@@ -136,6 +147,7 @@ void *Connection::handle()
 {
     if (!m_open)
         throw DbError(QStringLiteral("Соединение с базой данных не открыто"));
+    useServerNumberLocale();
     if (m_lost) {
         // The transaction died with the old session; its statements must not run piecemeal on
         // a new one, so the caller has to roll back first.

@@ -29,6 +29,12 @@ QString buildConnectionString(const ConnectionParams &p);
 // Quotes one value of a connection string by the ODBC rules above (unchanged when safe).
 QString quoteOdbcValue(const QString &value);
 
+// The driver turns numbers into text and back through the C library, in the process's number
+// locale: under ru_RU it writes "21,5" where the server and the data layer mean "21.5". The
+// application object sets that locale from LANG, so it is set back to "C" before the driver runs
+// (every connect and statement checks; the program's own number texts never use it).
+void useServerNumberLocale();
+
 class Statement;
 
 class Connection

@@ -301,6 +301,18 @@ QDate yearBC(const QDate &d)
                       .arg(col.field.name, QString::fromLatin1(p, length)));
 }
 
+// A decimal as the driver wrote it; a text that is not the server's form is refused with the
+// column's name rather than read as another number.
+Decimal parseDecimalText(const StoredColumn &col, const char *text, qsizetype length)
+{
+    try {
+        return Decimal::fromServerText(text, length);
+    } catch (const ConversionError &) {
+        throw ConversionError(QStringLiteral("Поле «%1»: значение «%2» не читается как число")
+                                  .arg(col.field.name, QString::fromLatin1(text, length)));
+    }
+}
+
 QDate parseDateText(const StoredColumn &col, const char *text, qsizetype length)
 {
     const char *p = text, *end = text + length;
@@ -468,9 +480,9 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
                             const QByteArray whole
                                 = readLongText(st, SQLUSMALLINT(r + 1), c + 1).toLatin1();
                             col.decimals.push_back(
-                                Decimal::fromServerText(whole.constData(), whole.size()));
+                                parseDecimalText(col, whole.constData(), whole.size()));
                         } else {
-                            col.decimals.push_back(Decimal::fromServerText(p, ind));
+                            col.decimals.push_back(parseDecimalText(col, p, ind));
                         }
                         col.numbers.push_back(col.decimals.back().toDouble());
                     }

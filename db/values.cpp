@@ -145,8 +145,34 @@ Decimal Decimal::fromInteger(qint64 v)
     return d;
 }
 
+bool Decimal::isServerText(const char *text, qsizetype length)
+{
+    const QByteArrayView t(text, length);
+    if (same(t, kNaN) || same(t, kInfinity) || same(t, kMinusInfinity))
+        return true;
+    const char *p = text, *end = text + length;
+    if (p < end && *p == '-')
+        ++p;
+    const char *digits = p;
+    while (p < end && *p >= '0' && *p <= '9')
+        ++p;
+    if (p == digits)
+        return false;
+    if (p < end && *p == '.') {
+        const char *fraction = ++p;
+        while (p < end && *p >= '0' && *p <= '9')
+            ++p;
+        if (p == fraction)
+            return false;
+    }
+    return p == end;
+}
+
 Decimal Decimal::fromServerText(const char *text, qsizetype length)
 {
+    if (!isServerText(text, length))
+        throw ConversionError(QStringLiteral("«%1» не является числом в записи сервера")
+                                  .arg(QString::fromLatin1(text, length)));
     Decimal d;
     d.assign(text, length);
     return d;

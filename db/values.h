@@ -32,8 +32,11 @@ public:
     // format shows it.
     static Decimal fromDouble(double v);
     static Decimal fromInteger(qint64 v);
-    // Internal: the server's text, already in its canonical form; no check.
+    // The server's text as the driver hands it over: [-]digits[.digits], "NaN", "Infinity" or
+    // "-Infinity". Anything else (a "," written under another number locale, an exponent, a
+    // cut text) throws ConversionError: read as it stands it would be another number.
     static Decimal fromServerText(const char *text, qsizetype length);
+    static bool isServerText(const char *text, qsizetype length);
 
     bool isNull() const { return size() == 0; }
     // The server's form: "." as the separator, no exponent (what is bound to statements).

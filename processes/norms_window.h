@@ -6,6 +6,7 @@
 
 class QPushButton;
 class QTableView;
+class NormsGrid;
 class NormsModel;
 
 class TForm22 : public LeavingWindow
@@ -23,8 +24,12 @@ public:
     void openFor(int operationId);
     int operationId() const { return m_operationId; }
 
-    // A typed cell: the row written at once (a new row with this window's operation).
+    // A typed cell. A row that exists is written at once; the new row keeps what is typed
+    // until the user leaves it (writeNewRow). A value that is not a number throws.
     void writeCell(int row, const QString &field, const QString &typed);
+    // Writes the new row, with this window's operation, when anything was typed into it; the
+    // cursor stays on the row written.
+    void writeNewRow();
     // Starts an empty row at the end of the grid, as Insert or Down on the last row do.
     void startNewRow();
 
@@ -37,6 +42,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The dataset's current row is the grid's (Удалить takes it).
+    void followGrid();
+    // After a write: the cursor on the row written when the view lost it.
+    void cursorBackTo(const QVariant &id, int column);
+
+    NormsGrid *m_grid;
     NormsModel *m_model;
     int m_operationId = 0;
 };

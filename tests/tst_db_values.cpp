@@ -10,7 +10,9 @@
 #include "db/values.h"
 #include "support/test_db.h"
 
+#include <QScopeGuard>
 #include <QTest>
+#include <clocale>
 #include <memory>
 
 using namespace db;
@@ -274,6 +276,79 @@ private Q_SLOTS:
         QCOMPARE(held(QStringLiteral("n")), QStringLiteral("-0.00000000000000000001"));
         QCOMPARE(m_db->scalar(QStringLiteral("select count(*) from vals where n15 is null")),
                  QStringLiteral("1"));
+    }
+
+    // An office machine runs under ru_RU.UTF-8, where the C library writes "21,5": values read,
+    // posted back untouched and computed must still be the server's numbers.
+    void numbersUnderTheOfficeLocale_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("literal");
+        QTest::addColumn<double>("number");
+        QTest::addColumn<double>("computed"); // a double a window posts
+        QTest::addColumn<QString>("computedHeld");
+        QTest::newRow("price") << "n15"
+                               << "21.0000" << 21.0 << 9.5 << "9.5000";
+        QTest::newRow("fraction") << "n28"
+                                  << "0.300000" << 0.3 << 0.1 + 0.2 << "0.300000";
+        QTest::newRow("long") << "n28"
+                              << "123456789012.123456" << 123456789012.123456 << -2.25
+                              << "-2.250000";
+        QTest::newRow("float") << "f"
+                               << "0.3" << 0.3 << 1.0 / 3 << "0.333333333333333";
+    }
+    void numbersUnderTheOfficeLocale()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, literal);
+        QFETCH(double, number);
+        QFETCH(double, computed);
+        QFETCH(QString, computedHeld);
+        const QByteArray before = std::setlocale(LC_ALL, nullptr);
+        auto restore = qScopeGuard([&] { std::setlocale(LC_ALL, before.constData()); });
+        QVERIFY2(std::setlocale(LC_ALL, "ru_RU.UTF-8"),
+                 "the locale ru_RU.UTF-8 is not generated on this machine");
+
+        Dataset ds(m_conn.get());
+        openWith(ds, column, literal);
+        const QString original = held(column);
+        QCOMPARE(ds.asFloat(column), number);
+        ds.edit();
+        ds.setValue(QStringLiteral("other"), 2);
+        ds.post();
+        ds.edit();
+        ds.setValue(column, ds.value(column));
+        ds.post();
+        QCOMPARE(held(column), original);
+
+        Command c(m_conn.get());
+        c.setText(QStringLiteral("update vals set %1 = :v").arg(column));
+        c.params().set(QStringLiteral("v"), ParamValue {FieldType::Float, computed});
+        QCOMPARE(c.execute(), 1);
+        QCOMPARE(held(column), computedHeld);
+        ds.refresh();
+        QCOMPARE(ds.asFloat(column), held(column).toDouble());
+    }
+
+    // A text of the driver that is not the server's form of a number is never read as one.
+    void serverTextsThatAreNoNumbers_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("comma") << QByteArray("0,300000");
+        QTest::newRow("exponent") << QByteArray("1e5");
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("sign alone") << QByteArray("-");
+        QTest::newRow("point last") << QByteArray("12.");
+        QTest::newRow("blank") << QByteArray(" 12");
+        QTest::newRow("nan lower") << QByteArray("nan");
+    }
+    void serverTextsThatAreNoNumbers()
+    {
+        QFETCH(QByteArray, text);
+        QVERIFY_THROWS_EXCEPTION(ConversionError,
+                                 Decimal::fromServerText(text.constData(), text.size()));
+        for (const QByteArray ok : {"-0.5", "12", "NaN", "-Infinity"})
+            QCOMPARE(Decimal::fromServerText(ok.constData(), ok.size()).serverText(), ok);
     }
 
     // A row without an id is found by all of its values: they must match the server's exactly.

@@ -170,6 +170,11 @@ void TestLogin::firstStartWritesAccessCodeOn()
     QVERIFY(QFile::remove(file));
     // The arguments name the server; the stored account comes from the defaults just written.
     QVERIFY(p.start());
+    // It holds a password: the user's alone.
+    QCOMPARE(QFile::permissions(file)
+                 & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                     | QFileDevice::WriteUser),
+             QFileDevice::Permissions());
     QSettings c(file, QSettings::IniFormat);
     QCOMPARE(c.value(QStringLiteral("access_code")).toString(), QStringLiteral("true"));
     QCOMPARE(c.value(QStringLiteral("login")).toString(), QStringLiteral("wvk"));
@@ -281,8 +286,13 @@ void TestLogin::missingDatabaseAtStart()
 {
     ProgramFixture p;
     QVERIFY(!p.start({QStringLiteral("tabel"), p.serverArgument(), QStringLiteral("нет_такой")}));
-    QCOMPARE(p.seams.messages.errors().size(), 1);
+    // The program's words in the box, the server's reason in the log beside them.
+    QCOMPARE(p.seams.messages.errors(),
+             QStringList {kNoConnection.arg(p.serverArgument(), QStringLiteral("нет_такой"))});
     QCOMPARE(p.seams.end.count(), 1);
+    const QStringList log = p.seams.errorLog().split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(log.size(), 2);
+    QVERIFY2(log.at(0).contains(QStringLiteral("\"нет_такой\"")), qPrintable(log.at(0)));
 }
 
 void TestLogin::specialCharactersInPassword()
@@ -313,8 +323,10 @@ void TestLogin::storedConnectionFailingEndsProgram()
     ProgramFixture p;
     p.writeConfig(p.db.name(), QStringLiteral("не тот пароль"));
     QVERIFY(!p.start({QStringLiteral("tabel")}));
-    QCOMPARE(p.seams.messages.errors().size(), 1);
+    QCOMPARE(p.seams.messages.errors(),
+             QStringList {kNoConnection.arg(p.serverArgument(), p.db.name())});
     QCOMPARE(p.seams.end.count(), 1);
+    QVERIFY2(p.seams.errorLog().contains(QStringLiteral("wvk")), qPrintable(p.seams.errorLog()));
 }
 
 void TestLogin::cancelEndsProgram()

@@ -27,6 +27,9 @@ QString readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+const QFileDevice::Permissions kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+    | QFileDevice::ReadOther | QFileDevice::WriteOther;
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -108,6 +111,8 @@ void TestUiErrorLog::entries()
     // The user saw the box as before; the log has the same text.
     QCOMPARE(seams.messages.errors(), QStringList {text});
     QCOMPARE(seams.errorLog(), entry);
+    // Logins and the server's words: nobody but the user reads them.
+    QCOMPARE(QFile::permissions(ui::errorLogPath()) & kOthers, QFileDevice::Permissions());
 
     // The next error is appended after it.
     ui::showError(parent, QStringLiteral("Значение не является числом"));
@@ -150,6 +155,8 @@ void TestUiErrorLog::rotation()
 
     TFormProbe window;
     QVERIFY(!failingHandler(&window, QStringLiteral("соединение потеряно")));
+    // A log an older build left readable for everyone is the user's alone from now on.
+    QCOMPARE(QFile::permissions(ui::errorLogPath()) & kOthers, QFileDevice::Permissions());
     const QString entryEnd = QStringLiteral("  TFormProbe  соединение потеряно\n");
     QString log = seams.errorLog();
     QVERIFY(log.endsWith(entryEnd));

@@ -68,9 +68,12 @@ void appendErrorLog(QWidget *window, const QString &text)
         return;
     const QString path = errorLogPath();
     rotate(path);
+    // Logins and the server's words: the owner's alone, also a log an older build made.
+    const QFileDevice::Permissions owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text, owner))
         return;
+    file.setPermissions(owner);
     // One entry a line; the lines of a long server text follow indented, so entries stay apart.
     QString body = text;
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QProcess>
 #include <QThread>
+#include <clocale>
 
 namespace testing {
 
@@ -32,6 +33,13 @@ const TestServer &TestServer::get()
         s.demoDb = env("TABEL_TEST_DEMO", false);
         s.pgctl = env("TABEL_TEST_PGCTL");
         s.dataDir = env("TABEL_TEST_SOCKET");
+        // A run under the office's locale that silently fell back to "C" (the locale not
+        // generated) would prove nothing.
+        const QByteArray wanted = qgetenv("LC_ALL").isEmpty() ? qgetenv("LANG") : qgetenv("LC_ALL");
+        const char *ctype = std::setlocale(LC_CTYPE, nullptr);
+        if (wanted.startsWith("ru_RU") && !(ctype && QByteArray(ctype).startsWith("ru_RU")))
+            qFatal("Локаль %s не установлена в системе: тесты запускает ./test.sh",
+                   wanted.constData());
         return s;
     }();
     return server;
