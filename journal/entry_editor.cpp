@@ -11,6 +11,7 @@
 #include "processes/process_list_window.h"
 #include "timesheet/hours_posting.h"
 #include "ui/data_grid.h"
+#include "ui/date_field.h"
 #include "ui/key_filters.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
@@ -133,7 +134,7 @@ TForm11::TForm11(QWidget *parent)
     Button4 = button(QStringLiteral("..."), "Button4");
     Edit3 = named(new QLineEdit, "Edit3");
     Edit6 = named(new QLineEdit(QStringLiteral("0")), "Edit6");
-    DTimeP = named(new QDateEdit, "DTimeP");
+    DTimeP = named(new ui::DateField, "DTimeP");
     DTimeP->setCalendarPopup(true);
     DTimeP->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     Edit4 = named(new QLineEdit(QStringLiteral("0")), "Edit4");

@@ -16,6 +16,7 @@
 #include "reports/summary_reports_window.h"
 #include "reports/worker_report_window.h"
 #include "timesheet/timesheet_window.h"
+#include "ui/date_field.h"
 #include "ui/seams.h"
 #include "ui/styles.h"
 
@@ -23,7 +24,6 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -150,9 +150,7 @@ TForm1::TForm1(QWidget *parent)
     RadioButton2 = named(new QRadioButton(QStringLiteral("Смена №2")), "RadioButton2");
     RadioButton3 = named(new QRadioButton(QStringLiteral("Смена №3")), "RadioButton3");
     RadioButton4 = named(new QRadioButton(QStringLiteral("Переработка")), "RadioButton4");
-    DateT = named(new QDateEdit, "DateT");
-    DateT->setCalendarPopup(true);
-    DateT->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DateT = named(new ui::DateField, "DateT");
     DateT->installEventFilter(this);
     CBox1 = named(new QCheckBox(QStringLiteral("Выходной")), "CBox1");
     ComboBox1 = named(new QComboBox, "ComboBox1");

@@ -173,10 +173,10 @@ void TForm24::LCB_id_gds_useCloseUp()
     readUsed();
     allowedQuantity = db::roundTo(
         norm * ui::readNumber(editor->Edit3->text(), {QStringLiteral("Кол-во")}).toDouble(), 4);
-    // What the norm still allows is proposed.
-    Edit7->setText(allowedQuantity > 0
-                       ? db::formatGeneral(db::roundTo(allowedQuantity - alreadyUsed, 3))
-                       : QStringLiteral("0"));
+    // What the norm still allows is proposed; 0 when the record already used more than the norm
+    // now allows (its quantity was lowered), as the field takes no sign.
+    const double left = db::roundTo(allowedQuantity - alreadyUsed, 3);
+    Edit7->setText(left > 0 ? db::formatGeneral(left) : QStringLiteral("0"));
 }
 
 double TForm24::batchTotal()
@@ -237,7 +237,9 @@ void TForm24::Button1Click()
     }
     double q
         = Edit7->text().trimmed().isEmpty() ? 0 : ui::readNumber(Edit7->text(), kUse).toDouble();
-    if (db::roundTo(alreadyUsed + q - allowedQuantity, 4) > 0) {
+    // A quantity of 0 is no use of the goods, whatever was used before: the zero check below
+    // names it.
+    if (q > 0 && db::roundTo(alreadyUsed + q - allowedQuantity, 4) > 0) {
         if (db::roundTo(q, 4) > 0
             && ui::askYesNo(this, QStringLiteral("Запрос"),
                             QStringLiteral("Расход ТМЦ не может быть больше остатка по партии! "

@@ -1,9 +1,9 @@
 #include "report_controls.h"
 
 #include "db/dataset.h"
+#include "ui/date_field.h"
 
 #include <QButtonGroup>
-#include <QDateEdit>
 #include <QFormLayout>
 #include <QLabel>
 #include <QRadioButton>
@@ -65,15 +65,13 @@ PeriodBox::PeriodBox(QWidget *parent)
     setObjectName(QStringLiteral("GroupBox1"));
     const QFont plain = font();
     setFont(boldFont(this));
-    DTPicker1 = new QDateEdit;
+    DTPicker1 = new ui::DateField;
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    DTPicker2 = new QDateEdit;
+    DTPicker2 = new ui::DateField;
     DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
     auto *form = new QFormLayout(this);
     for (const auto &[label, picker] : {std::pair {QStringLiteral("с"), DTPicker1},
                                         std::pair {QStringLiteral("по"), DTPicker2}}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
         picker->setFont(plain);
         auto *l = new QLabel(label);
         l->setFont(plain);

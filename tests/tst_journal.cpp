@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -115,6 +116,8 @@ private Q_SLOTS:
     void noWindowNoActivation();
     void calendarClosing_data();
     void calendarClosing();
+    void typedDate_data();
+    void typedDate();
 };
 
 void TestJournal::gridColumns()
@@ -614,6 +617,106 @@ void TestJournal::calendarClosing()
     QCOMPARE(l.rows(), steps == 0 ? 2 : 3);
     for (int s = 1; s <= 4; ++s)
         QVERIFY(dataModule().journal(s).isOpen());
+    QVERIFY(l.p.seams.messages.shown().isEmpty());
+}
+
+void TestJournal::typedDate_data()
+{
+    QTest::addColumn<QString>("focus"); // how the picker gets the focus
+    QTest::addColumn<QString>("keys"); // "\b" Backspace, "\x1b" Esc; then Enter
+    QTest::addColumn<QDate>("date"); // the journal's date after Enter
+    const QDate typed(2027, 1, 27); // a day without the demo plant's records
+    QTest::newRow("Tab, with points") << "tab"
+                                      << "27.01.2027" << typed;
+    QTest::newRow("Tab, digits alone") << "tab"
+                                       << "27012027" << typed;
+    QTest::newRow("click on the day") << "day"
+                                      << "27.01.2027" << typed;
+    QTest::newRow("click in the month") << "month"
+                                        << "27.01.2027" << typed;
+    QTest::newRow("click after the text") << "end"
+                                          << "27.01.2027" << typed;
+    QTest::newRow("click after the text, digits alone") << "end"
+                                                        << "27012027" << typed;
+    QTest::newRow("Ctrl+A, short day and month") << "all"
+                                                 << "5.3.2026" << QDate(2026, 3, 5);
+    QTest::newRow("Backspace over the whole date")
+        << "end" << QString(10, u'\b') + "27.01.2027" << typed;
+    QTest::newRow("Backspace in the year") << "end"
+                                           << "\b\b27" << QDate(2027, 10, 7);
+    QTest::newRow("a digit put right") << "tab"
+                                       << "27.01.2026\b7" << typed;
+    QTest::newRow("no such day") << "tab"
+                                 << "31.02.2026" << kWednesday;
+    QTest::newRow("half a date") << "tab"
+                                 << "27.01.20" << kWednesday;
+    QTest::newRow("Esc takes the typing back") << "tab"
+                                               << "27.01.2027\x1b" << kWednesday;
+}
+
+// A date typed into the picker, then Enter: the journal shows the records of the date typed, or
+// of the date it had when the text is no date; the picker shows the date the journal shows.
+void TestJournal::typedDate()
+{
+    QFETCH(QString, focus);
+    QFETCH(QString, keys);
+    QFETCH(QDate, date);
+    Logged l(kWednesday);
+    addRecord(l.p.db, {1, kWednesday});
+    if (date != kWednesday) {
+        for (int i = 0; i < 3; ++i)
+            addRecord(l.p.db, {1, date, "no", 10, 0, 1.5, i});
+    }
+    l.in();
+    TForm1 *j = l.j();
+    QCOMPARE(l.rows(), 1);
+    j->show();
+    j->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(j));
+
+    auto *edit = j->DateT->findChild<QLineEdit *>();
+    QVERIFY(edit);
+    const int y = edit->height() / 2;
+    auto clickAt = [&](int cursor) {
+        int x = 0;
+        while (x < edit->width() && edit->cursorPositionAt(QPoint(x, y)) < cursor)
+            ++x;
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, y));
+        QCOMPARE(edit->cursorPosition(), cursor);
+        QVERIFY(!edit->hasSelectedText());
+    };
+    if (focus == QLatin1String("tab")) {
+        // Tab from the shift buttons, the field before the picker.
+        j->RadioButton1->setFocus();
+        QTest::keyClick(j->RadioButton1, Qt::Key_Tab);
+    } else if (focus == QLatin1String("day")) {
+        clickAt(1);
+    } else if (focus == QLatin1String("month")) {
+        clickAt(4);
+    } else if (focus == QLatin1String("end")) {
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 2, y));
+        QCOMPARE(edit->cursorPosition(), 10);
+    } else {
+        clickAt(1);
+        QTest::keyClick(j->DateT, Qt::Key_A, Qt::ControlModifier);
+    }
+    QVERIFY(j->DateT->hasFocus());
+    for (const QChar c : keys) {
+        if (c == u'\b')
+            QTest::keyClick(j->DateT, Qt::Key_Backspace);
+        else if (c == u'\x1b')
+            QTest::keyClick(j->DateT, Qt::Key_Escape);
+        else
+            QTest::keyClicks(j->DateT, QString(c));
+    }
+    QVERIFY(j->isVisible()); // Esc in the picker does not close the journal
+    QTest::keyClick(j->DateT, Qt::Key_Return);
+    const QString shown = j->DateT->text();
+    j->hide();
+
+    QCOMPARE(j->DateT->date(), date);
+    QCOMPARE(shown, date.toString(QStringLiteral("dd.MM.yyyy")));
+    QCOMPARE(l.rows(), date == kWednesday ? 1 : 3);
     QVERIFY(l.p.seams.messages.shown().isEmpty());
 }
 

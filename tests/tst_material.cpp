@@ -1,6 +1,7 @@
 // Material consumption of a shift record: the proposal from the norm, the norm and batch
-// questions with their answers, an empty quantity, no goods, deleting a row, and a batch that
-// another client took from after the goods were chosen.
+// questions with their answers, all of a batch's remainder, a quantity of 0 (also when more was
+// used than the norm allows), no goods, deleting a row, and a batch that another client took
+// from after the goods were chosen.
 
 #include "tst_material_fixture.h"
 
@@ -16,7 +17,10 @@ private Q_SLOTS:
     void overTheNorm();
     void overTheBatch_data();
     void overTheBatch();
-    void emptyQuantity();
+    void batchRemainderExactly_data();
+    void batchRemainderExactly();
+    void zeroQuantity_data();
+    void zeroQuantity();
     void noGoods();
     void deleteKeepsRowNumber();
     void batchTakenMeanwhile_data();
@@ -31,6 +35,8 @@ void TestMaterial::proposal_data()
     QTest::addColumn<QString>("proposed");
     QTest::newRow("norm 0.5 x 10") << 0 << kGoods << 0.0 << QStringLiteral("5");
     QTest::newRow("2 already used") << 0 << kGoods << 2.0 << QStringLiteral("3");
+    // The record's quantity was lowered after 6 had been used.
+    QTest::newRow("more used than the norm allows") << 0 << kGoods << 6.0 << QStringLiteral("0");
     QTest::newRow("paint of the item") << 7035 << 7035 << 0.0 << QStringLiteral("3,5");
 }
 
@@ -115,20 +121,70 @@ void TestMaterial::overTheBatch()
     QCOMPARE(t.used(), after);
 }
 
-void TestMaterial::emptyQuantity()
+void TestMaterial::batchRemainderExactly_data()
 {
+    QTest::addColumn<double>("left");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("3 left") << 3.0 << QStringLiteral("3") << QStringLiteral("3");
+    QTest::newRow("2,5 left") << 2.5 << QStringLiteral("2,5") << QStringLiteral("2.5");
+}
+
+// All that is left of the batch, within the norm, is written at once: no question.
+void TestMaterial::batchRemainderExactly()
+{
+    QFETCH(double, left);
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
     Material t;
+    t.batchLeaves(left);
+    bool closed = false;
+    t.material([&](TForm24 *m) {
+        Editor::choose(m->LCB_id_gds_use, kGoods);
+        m->Edit7->setText(typed);
+        m->Button1->click();
+        closed = !m->isVisible();
+    });
+    t.verifyClean();
+    QVERIFY2(t.messages().shown().isEmpty(), qPrintable(t.messages().texts().join('\n')));
+    QVERIFY(closed);
+    QCOMPARE(t.used(), after);
+    QCOMPARE(t.listed.size(), 1);
+}
+
+void TestMaterial::zeroQuantity_data()
+{
+    QTest::addColumn<double>("usedBefore");
+    QTest::addColumn<bool>("proposal"); // "Запись" on the proposal, else on the typed text
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("empty field") << 0.0 << false << QString();
+    // The record's quantity was lowered after 6 had been used: the norm allows 5.
+    QTest::newRow("more used than the norm allows, the proposal") << 6.0 << true << QString();
+    QTest::newRow("more used than the norm allows, 0 typed") << 6.0 << false << "0";
+}
+
+// A quantity of 0 is refused by its own message and the window stays open, also when the
+// record already used more than the norm allows.
+void TestMaterial::zeroQuantity()
+{
+    QFETCH(double, usedBefore);
+    QFETCH(bool, proposal);
+    QFETCH(QString, typed);
+    Material t;
+    if (usedBefore > 0)
+        t.use(usedBefore);
     bool stillOpen = false;
     t.material([&](TForm24 *m) {
         Editor::choose(m->LCB_id_gds_use, kGoods);
-        m->Edit7->clear();
+        if (!proposal)
+            m->Edit7->setText(typed);
         m->Button1->click();
         stillOpen = m->isVisible();
     });
     t.verifyClean();
     QCOMPARE(t.messages().errors(), QStringList {QStringLiteral("Расход ТМЦ не может быть 0!")});
     QVERIFY(stillOpen);
-    QCOMPARE(t.used(), QStringLiteral("0"));
+    QCOMPARE(t.used(), QString::number(usedBefore));
 }
 
 void TestMaterial::noGoods()

@@ -13,6 +13,7 @@
 #include "reports/worker_report_window.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QRadioButton>
 
 using namespace reptest;
@@ -72,6 +73,15 @@ void openWindow(Program &p, int window,
     a->trigger();
 }
 
+// Records of the first worker on 1, 2, 15 and 31 March 2021 whose quantities are their days: the
+// sum tells which records a report took.
+void addMarchRecords(Program &p)
+{
+    const int finished = p.count("select min(id) from mnf_operation.operation where id_state = 0");
+    for (int day : {1, 2, 15, 31})
+        p.addRecord({QDate(2021, 3, day), 1, p.worker(0), 8, finished, double(day), 0, 2});
+}
+
 // What a window showed for its period: the grid's rows or the preview's texts, one string each.
 QStringList runReport(Program &p, QWidget *w, int window)
 {
@@ -106,6 +116,8 @@ class TestReportInputs : public QObject
 private Q_SLOTS:
     void typedDates_data();
     void typedDates();
+    void typedPeriod_data();
+    void typedPeriod();
     void periods_data();
     void periods();
     void recordTexts_data();
@@ -146,9 +158,7 @@ void TestReportInputs::typedDates()
     QFETCH(QString, typed);
     Program p(QDate(2021, 4, 10)); // the windows offer March 2021
     p.in();
-    const int finished = p.count("select min(id) from mnf_operation.operation where id_state = 0");
-    for (int day : {1, 2, 15, 31})
-        p.addRecord({QDate(2021, 3, day), 1, p.worker(0), 8, finished, double(day), 0, 2});
+    addMarchRecords(p);
     QDate from, to;
     QStringList shown, expected;
     openWindow(
@@ -186,6 +196,69 @@ void TestReportInputs::typedDates()
                  qPrintable(shown.join('\n')));
 }
 
+void TestReportInputs::typedPeriod_data()
+{
+    QTest::addColumn<int>("window");
+    QTest::addColumn<bool>("selectAll"); // Ctrl+A after the click on the start's day
+    QTest::addColumn<QString>("from"); // typed over the start, then Tab and the end
+    QTest::addColumn<QString>("to");
+    for (int window : {Summary, Workers}) {
+        QTest::addRow("%s: a click, points", kWindows[window]) << window << false << "15.03.2021"
+                                                               << "16.03.2021";
+        QTest::addRow("%s: Ctrl+A, digits alone", kWindows[window]) << window << true << "15032021"
+                                                                    << "16032021";
+    }
+}
+
+// A clerk types the period: a click into the start, its date, Tab to the end, its date. The
+// report covers the days typed.
+void TestReportInputs::typedPeriod()
+{
+    QFETCH(int, window);
+    QFETCH(bool, selectAll);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    Program p(QDate(2021, 4, 10)); // the windows offer March 2021
+    p.in();
+    addMarchRecords(p);
+    QDate start, end;
+    QStringList shown;
+    openWindow(
+        p, window,
+        [&](reports::PeriodBox *period, reports::RadioGroup *) {
+            QWidget *w = period->window();
+            w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            auto *edit = period->DTPicker1->findChild<QLineEdit *>();
+            QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(2, edit->height() / 2));
+            if (selectAll)
+                QTest::keyClick(period->DTPicker1, Qt::Key_A, Qt::ControlModifier);
+            QVERIFY(period->DTPicker1->hasFocus());
+            QTest::keyClicks(period->DTPicker1, from);
+            QTest::keyClick(period->DTPicker1, Qt::Key_Tab);
+            QVERIFY(period->DTPicker2->hasFocus());
+            QTest::keyClicks(period->DTPicker2, to);
+        },
+        [&](QWidget *w) {
+            shown = runReport(p, w, window);
+            auto *period = w->findChild<reports::PeriodBox *>();
+            start = period->DTPicker1->date();
+            end = period->DTPicker2->date();
+        });
+    QVERIFY2(!p.modal().failed(), qPrintable(p.modal().failures().join('\n')));
+    QVERIFY2(p.messages().shown().isEmpty(), qPrintable(p.messages().texts().join('\n')));
+    QCOMPARE(start, QDate(2021, 3, 15));
+    QCOMPARE(end, QDate(2021, 3, 16));
+    if (window == Summary) {
+        QVERIFY2(shown.join('\n').contains(QStringLiteral("за период с 15.03.2021 по 16.03.2021")),
+                 qPrintable(shown.join('\n')));
+        return;
+    }
+    // The worker's one row holds the record of 15 March alone.
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().contains(QStringLiteral("|15|")), qPrintable(shown.first()));
+}
+
 void TestReportInputs::periods_data()
 {
     QTest::addColumn<int>("window");
@@ -214,10 +287,7 @@ void TestReportInputs::periods()
     QFETCH(int, records);
     Program p(QDate(2021, 4, 10));
     p.in();
-    const int finished = p.count("select min(id) from mnf_operation.operation where id_state = 0");
-    // Quantities 1, 2, 15, 31: their sum tells which records a report took.
-    for (int day : {1, 2, 15, 31})
-        p.addRecord({QDate(2021, 3, day), 1, p.worker(0), 8, finished, double(day), 0, 2});
+    addMarchRecords(p);
     QStringList shown;
     openWindow(
         p, window,
