@@ -135,8 +135,6 @@ TForm11::TForm11(QWidget *parent)
     Edit3 = named(new QLineEdit, "Edit3");
     Edit6 = named(new QLineEdit(QStringLiteral("0")), "Edit6");
     DTimeP = named(new ui::DateField, "DTimeP");
-    DTimeP->setCalendarPopup(true);
-    DTimeP->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     Edit4 = named(new QLineEdit(QStringLiteral("0")), "Edit4");
     Edit7 = named(new QLineEdit, "Edit7");
     Edit8 = named(new QLineEdit, "Edit8");
@@ -916,13 +914,12 @@ bool TForm11::divide()
     try {
         save_all.execute();
     } catch (const db::DbError &e) {
-        // With the server lost the division did not run (and, run twice, the server finds no
-        // brigade left to divide): the editor stays open so that "Сохранить" runs it.
-        if (e.connectionLost()) {
-            ui::showError(this, kNotSaved + u'\n' + e.text());
+        // The server's reason follows (an accepted record is not divided). With the server lost
+        // the division did not run (and, run twice, the server finds no brigade left to
+        // divide): the editor stays open so that "Сохранить" runs it.
+        ui::showError(this, kNotSaved + u'\n' + e.text());
+        if (e.connectionLost())
             return false;
-        }
-        ui::showError(this, kNotSaved);
     }
     // The brigade phase is over: leaving asks nothing more.
     Button9->setEnabled(false);

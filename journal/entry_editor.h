@@ -122,5 +122,4 @@ private:
     void setEnabledAll(std::initializer_list<QWidget *> widgets, bool on);
     void save();
     bool divide();
-    std::optional<double> boundOfRecord(int id);
 };
