@@ -100,6 +100,7 @@ class Messages : public ui::MessageSeam
 public:
     QStringList errors; // boxes with one button, in order
     int questions = 0;
+    bool answerNo = false; // a clerk who declines what the program offers
 
     QMessageBox::StandardButton show(QWidget *, const QString &, const QString &text, ui::Icon,
                                      QMessageBox::StandardButtons buttons) override
@@ -110,6 +111,8 @@ public:
             return QMessageBox::StandardButton(bits);
         }
         ++questions;
+        if (answerNo && buttons.testFlag(QMessageBox::No))
+            return QMessageBox::No;
         return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
     }
 };
@@ -562,8 +565,12 @@ void Client::add()
                 }
             }
         }
+        // Leaving a brigade not divided, the clerk declines the division the editor offers:
+        // the members are taken back and the record stays as entered.
+        m_messages.answerNo = !brigade.isEmpty() && !divide;
         if (w->isVisible())
             w->Button2->click();
+        m_messages.answerNo = false;
         return w->result();
     });
     j()->Button1->click();
