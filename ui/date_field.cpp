@@ -90,14 +90,19 @@ void DateField::show(const QString &text, int cursor)
     const QDate typed = text.contains(kBlank) ? QDate() : QDate::fromString(text, kFormat);
     const QDate target
         = typed.isValid() && typed >= minimumDate() && typed <= maximumDate() ? typed : m_before;
-    if (date() != target) {
-        m_setting = true;
-        setDate(target);
-        m_setting = false;
-    }
+    setDateInRun(target);
     const QSignalBlocker block(lineEdit());
     lineEdit()->setText(text);
     lineEdit()->setCursorPosition(cursor);
+}
+
+void DateField::setDateInRun(const QDate &d)
+{
+    if (date() == d)
+        return;
+    m_setting = true;
+    setDate(d);
+    m_setting = false;
 }
 
 void DateField::typeDigit(QChar digit)
@@ -256,11 +261,7 @@ void DateField::keyPressEvent(QKeyEvent *event)
     }
     if (event->key() == Qt::Key_Escape && m_typing) {
         // Esc takes the typing back; without typing it goes on to the window (a dialog closes).
-        if (date() != m_before) {
-            m_setting = true;
-            setDate(m_before);
-            m_setting = false;
-        }
+        setDateInRun(m_before);
         finish();
         selectAll();
         event->accept();

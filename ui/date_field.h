@@ -39,6 +39,8 @@ private:
     // Ends the run; a text that is no date gives way to the field's date.
     void finish();
     void show(const QString &text, int cursor);
+    // Sets the date without ending the run (dateChanged would).
+    void setDateInRun(const QDate &d);
     QString dateText() const;
 
     bool m_typing = false;
