@@ -4,6 +4,7 @@
 
 #include "support/test_db.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,9 +37,15 @@ private:
     {
         bool ok = false;
         const QString out = run(m_script, args, &ok);
-        if (!ok)
-            QTest::qFail(qPrintable(QStringLiteral("pg.sh %1: %2").arg(args.join(' '), out)),
+        if (!ok) {
+            // The server's own log says why it did not start.
+            QFile log(m_cluster + QStringLiteral("/server.log"));
+            const QString tail = log.open(QIODevice::ReadOnly)
+                ? QString::fromUtf8(log.readAll().right(2000)) : QString();
+            QTest::qFail(qPrintable(QStringLiteral("pg.sh %1: %2\n%3")
+                                        .arg(args.join(' '), out, tail)),
                          __FILE__, __LINE__);
+        }
         return out;
     }
     // The three settings as the server reports them, "fsync|full_page_writes|synchronous_commit".
