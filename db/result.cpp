@@ -432,6 +432,16 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
     if (count == 0)
         return;
 
+    // The driver holds the whole result once executed and counts its rows: every column's
+    // storage is sized once instead of growing (and being copied) as the blocks arrive.
+    SQLLEN total = -1;
+    if (odbc::succeeded(SQLRowCount(h, &total)) && total > 0) {
+        const size_t expected = maxRows >= 0 ? qMin<size_t>(size_t(total), size_t(maxRows))
+                                             : size_t(total);
+        for (StoredColumn &col : out.columns)
+            col.reserve(expected);
+    }
+
     SQLULEN block = std::clamp<SQLULEN>(kBlockBytes / qMax<size_t>(rowBytes, 1), 16, 500);
     if (maxRows >= 0)
         block = qBound<SQLULEN>(1, SQLULEN(maxRows), block);
