@@ -86,9 +86,8 @@ void TForm23::FormActivate()
         return;
     Label3->setText(
         QStringLiteral("Сервер: %1, БД: %2").arg(m_commandLine.arg1, m_commandLine.arg2));
-    const TForm1 *j = forms().journal;
-    setWindowTitle(
-        QStringLiteral("Авторизация (build: %1.%2)").arg(j->buildDate).arg(j->buildTime));
+    const ui::BuildStamp stamp = ui::buildStamp();
+    setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)").arg(stamp.date).arg(stamp.time));
 }
 
 void TForm23::Button1Click()

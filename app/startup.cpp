@@ -42,7 +42,55 @@
 #include "ui/styles.h"
 
 #include <QCoreApplication>
+#include <future>
 #include <optional>
+
+namespace {
+
+// The window is built the first time the program reaches it.
+template<class T, class... Args>
+void defineWindow(FormSlot<T> &slot, Args... args)
+{
+    slot.define([args...] { return new T(args...); }, [](T *w) { delete w; });
+}
+
+void defineWindows(Forms &f)
+{
+    defineWindow(f.journal);
+    defineWindow(f.workerEditor);
+    defineWindow(f.items);
+    defineWindow(f.processes);
+    defineWindow(f.personnel);
+    defineWindow(f.itemEditor);
+    defineWindow(f.operationTypes);
+    defineWindow(f.operationTypeEditor);
+    defineWindow(f.operationEditor);
+    defineWindow(f.entryEditor);
+    defineWindow(f.workerReport);
+    defineWindow(f.productReport);
+    defineWindow(f.summaryReports);
+    defineWindow(f.timesheet);
+    defineWindow(f.norms);
+    defineWindow(f.processOperationUnused);
+    defineWindow(f.material);
+    defineWindow(f.positions);
+    defineWindow(f.positionEditor);
+    defineWindow(f.nomenclature);
+    defineWindow(f.nomenclatureEditor);
+    defineWindow(f.departments);
+    defineWindow(f.departmentEditor);
+    defineWindow(f.roles);
+    defineWindow(f.processOperations);
+    db::Connection *connection = &f.dataModule->ADO_DB;
+    defineWindow(f.timesheetPrint, connection);
+    defineWindow(f.workersSummary, connection);
+    defineWindow(f.productSummary, connection);
+    defineWindow(f.workersDetail, connection);
+    defineWindow(f.productsDetail, connection);
+    defineWindow(f.requisitionsReport, connection);
+}
+
+} // namespace
 
 bool startProgram(const QStringList &arguments)
 {
@@ -53,29 +101,36 @@ bool startProgram(const QStringList &arguments)
     const CommandLine cl = CommandLine::fromArguments(arguments);
     const AppConfig config = AppConfig::load();
     Forms &f = forms();
-    // The journal's grid shows the data module's datasets, so the module comes first.
     f.dataModule = new TDataModule6;
     f.dataModule->showHiddenCommands = config.showHiddenCommands;
-    f.journal = new TForm1;
+    defineWindows(f);
     // The stored account connects before anyone logs in, for the version check; it goes to
-    // the database the program was started on.
+    // the database the program was started on. The server takes longer to answer than the
+    // login window takes to build, so the two are done at once.
     db::ConnectionParams p;
     p.database = cl.database(config);
     p.server = cl.server(config);
     p.port = cl.port(config);
     p.login = config.login;
     p.password = config.password;
+    db::Connection &connection = f.dataModule->ADO_DB;
+    std::future<void> connecting = std::async(
+        std::launch::async, [&connection, &p] { connection.open(db::buildConnectionString(p)); });
+    defineWindow(f.login, cl, config);
+    f.login.get();
+    f.versionCheck = [] { runVersionCheck(); };
+
     // A refusal of the server is told in the program's words, its reason kept in the log; a
     // fault after connecting is shown as it stands. The box comes after the catch block.
     std::optional<db::DbError> refused;
     const bool opened = ui::guarded(nullptr, [&] {
         try {
-            f.dataModule->openConnection(db::buildConnectionString(p));
+            connecting.get();
         } catch (const db::DbError &e) {
-            if (f.dataModule->ADO_DB.isOpen())
-                throw;
             refused = e;
+            return;
         }
+        f.dataModule->connected();
     });
     if (refused)
         explainConnectFailure(nullptr, *refused,
@@ -85,40 +140,6 @@ bool startProgram(const QStringList &arguments)
         ui::endProgram();
         return false;
     }
-    f.login = new TForm23(cl, config);
-    f.versionCheck = [] { runVersionCheck(); };
-
-    f.workerEditor = new TForm2;
-    f.items = new TForm3;
-    f.processes = new TForm4;
-    f.personnel = new TForm5;
-    f.itemEditor = new TForm7;
-    f.operationTypes = new TForm8;
-    f.operationTypeEditor = new TForm9;
-    f.operationEditor = new TForm10;
-    f.entryEditor = new TForm11;
-    f.workerReport = new TForm12;
-    f.productReport = new TForm13;
-    f.summaryReports = new TForm18;
-    f.timesheet = new TForm19;
-    f.norms = new TForm22;
-    f.processOperationUnused = new TForm14;
-    f.material = new TForm24;
-    f.positions = new TForm26;
-    f.positionEditor = new TForm27;
-    f.nomenclature = new TForm28;
-    f.nomenclatureEditor = new TForm29;
-    f.departments = new TForm30;
-    f.departmentEditor = new TForm31;
-    f.roles = new TForm32;
-    f.processOperations = new TForm33;
-    db::Connection *connection = &f.dataModule->ADO_DB;
-    f.timesheetPrint = new TForm15(connection);
-    f.workersSummary = new TForm16(connection);
-    f.productSummary = new TForm17(connection);
-    f.workersDetail = new TForm20(connection);
-    f.productsDetail = new TForm21(connection);
-    f.requisitionsReport = new TForm25(connection);
     return true;
 }
 
@@ -132,43 +153,15 @@ bool startAndShowLogin(const QStringList &arguments)
     return !ui::endRequested();
 }
 
+void buildEveryWindow()
+{
+    eachWindow(forms(), [](auto &slot) { slot.get(); });
+}
+
 void stopProgram()
 {
     Forms &f = forms();
-    QObject *all[] = {f.workerEditor,
-                      f.items,
-                      f.processes,
-                      f.personnel,
-                      f.itemEditor,
-                      f.operationTypes,
-                      f.operationTypeEditor,
-                      f.operationEditor,
-                      f.entryEditor,
-                      f.workerReport,
-                      f.productReport,
-                      f.summaryReports,
-                      f.timesheet,
-                      f.norms,
-                      f.processOperationUnused,
-                      f.material,
-                      f.positions,
-                      f.positionEditor,
-                      f.nomenclature,
-                      f.nomenclatureEditor,
-                      f.departments,
-                      f.departmentEditor,
-                      f.roles,
-                      f.processOperations,
-                      f.timesheetPrint,
-                      f.workersSummary,
-                      f.productSummary,
-                      f.workersDetail,
-                      f.productsDetail,
-                      f.requisitionsReport,
-                      f.login,
-                      f.journal,
-                      f.dataModule};
-    for (QObject *o : all)
-        delete o;
+    eachWindow(f, [](auto &slot) { slot.clear(); });
+    delete f.dataModule;
     f = Forms {};
 }

@@ -3,14 +3,11 @@
 #include "app/login_window.h"
 #include "core/data_module.h"
 #include "core/forms.h"
-#include "journal/journal_window.h"
 #include "ui/seams.h"
 
 bool runVersionCheck()
 {
     const ui::BuildStamp stamp = ui::buildStamp();
-    forms().journal->buildDate = stamp.date;
-    forms().journal->buildTime = stamp.time;
 
     TDataModule6 &dm = dataModule();
     db::Dataset &ver = dm.ver;

@@ -113,6 +113,7 @@ int main(int argc, char **argv)
         out << "программа не запустилась\n";
         return 1;
     }
+    buildEveryWindow();
     forms().login->show();
     settle();
     const double created = statusMb("VmRSS");

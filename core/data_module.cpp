@@ -198,6 +198,11 @@ QString TDataModule6::toSqlDecimal(const QString &typed) const
 void TDataModule6::openConnection(const QString &connectionString)
 {
     ADO_DB.open(connectionString);
+    connected();
+}
+
+void TDataModule6::connected()
+{
     role.close();
     role.open();
 }

@@ -44,6 +44,8 @@ public:
 
     // Opens the connection and the datasets that are open from the start (roles).
     void openConnection(const QString &connectionString);
+    // What the module reads once the stored account is connected (ADO_DB opened elsewhere).
+    void connected();
 
 private:
     QList<db::Dataset *> m_datasets;

@@ -257,6 +257,46 @@ QString readLongText(Statement &st, SQLUSMALLINT rowInBlock, SQLUSMALLINT column
     return out;
 }
 
+// A column's repeated texts (a product's name on each of its records, "Готовая продукция")
+// share one string, so a result allocates once per distinct text rather than once per cell.
+// A column of mostly distinct texts (the workers' names) stops looking after kMaxDistinct.
+class TextPool
+{
+public:
+    QString take(const SQLWCHAR *p, qsizetype length)
+    {
+        if (m_off)
+            return odbc::fromWide(p, length);
+        const QStringView text(reinterpret_cast<const char16_t *>(p), length);
+        if (m_slots.empty())
+            m_slots.assign(2 * kMaxDistinct, -1);
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = qHash(text) & mask;; i = (i + 1) & mask) {
+            const int slot = m_slots[i];
+            if (slot < 0) {
+                QString made = text.toString();
+                if (m_texts.size() >= kMaxDistinct) {
+                    m_off = true;
+                    m_slots = {};
+                    m_texts = {};
+                    return made;
+                }
+                m_slots[i] = int(m_texts.size());
+                m_texts.push_back(made);
+                return made;
+            }
+            if (QStringView(m_texts[size_t(slot)]) == text)
+                return m_texts[size_t(slot)];
+        }
+    }
+
+private:
+    static constexpr size_t kMaxDistinct = 2048; // half the table: probes stay short
+    std::vector<int> m_slots; // indexes into m_texts, -1 for a free slot
+    std::vector<QString> m_texts;
+    bool m_off = false;
+};
+
 // Reads "1234" from p (digits only), moving p; -1 when there is no digit.
 int digitsAt(const char *&p, const char *end, int maxDigits)
 {
@@ -364,6 +404,7 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
     SQLSMALLINT count = 0;
     st.check(SQLNumResultCols(h, &count));
     std::vector<Binding> bindings(count);
+    std::vector<TextPool> pools(count);
     size_t rowBytes = 0;
     for (SQLUSMALLINT c = 1; c <= count; ++c) {
         SQLWCHAR name[256] = {};
@@ -436,8 +477,8 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
     // storage is sized once instead of growing (and being copied) as the blocks arrive.
     SQLLEN total = -1;
     if (odbc::succeeded(SQLRowCount(h, &total)) && total > 0) {
-        const size_t expected = maxRows >= 0 ? qMin<size_t>(size_t(total), size_t(maxRows))
-                                             : size_t(total);
+        const size_t expected
+            = maxRows >= 0 ? qMin<size_t>(size_t(total), size_t(maxRows)) : size_t(total);
         for (StoredColumn &col : out.columns)
             col.reserve(expected);
     }
@@ -513,7 +554,7 @@ void readResult(Statement &st, ResultTable &out, int maxRows)
                     col.texts.push_back(
                         ind == SQL_NO_TOTAL || ind / 2 > room
                             ? readLongText(st, SQLUSMALLINT(r + 1), c + 1)
-                            : odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(p), ind / 2));
+                            : pools[c].take(reinterpret_cast<const SQLWCHAR *>(p), ind / 2));
                     break;
                 }
                 }

@@ -144,6 +144,9 @@ TForm1::TForm1(QWidget *parent)
 {
     setObjectName(QStringLiteral("TForm1"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    const ui::BuildStamp stamp = ui::buildStamp();
+    buildDate = stamp.date;
+    buildTime = stamp.time;
 
     // Top panel: the shifts, the date, the day-off mark and the style chooser.
     RadioButton1 = named(new QRadioButton(QStringLiteral("Смена №1")), "RadioButton1");
@@ -534,7 +537,7 @@ void TForm1::openChild(const std::function<void()> &open)
 
 void TForm1::N1Click()
 {
-    openChild([] { showListForEditing(dataModule().workers, forms().personnel); });
+    openChild([] { showListForEditing(dataModule().workers, forms().personnel.get()); });
 }
 
 void TForm1::N19Click()
@@ -559,17 +562,18 @@ void TForm1::N9Click()
 
 void TForm1::N3Click()
 {
-    openChild([] { showListForEditing(dataModule().inventory_items, forms().items); });
+    openChild([] { showListForEditing(dataModule().inventory_items, forms().items.get()); });
 }
 
 void TForm1::N6Click()
 {
-    openChild([] { showListForEditing(dataModule().operation_type, forms().operationTypes); });
+    openChild(
+        [] { showListForEditing(dataModule().operation_type, forms().operationTypes.get()); });
 }
 
 void TForm1::N5Click()
 {
-    openChild([] { showListForEditing(dataModule().proc_tech, forms().processes); });
+    openChild([] { showListForEditing(dataModule().proc_tech, forms().processes.get()); });
 }
 
 void TForm1::N11Click()

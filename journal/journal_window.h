@@ -31,7 +31,7 @@ public:
     int currentShift = 1;
     QString currentLogin;
     QString currentPassword;
-    int buildDate = 0;
+    int buildDate = 0; // the program's build stamp, as the version check compares it
     int buildTime = 0;
     AccessMode accessMode = AccessMode::Entry;
 

@@ -302,10 +302,14 @@ private Q_SLOTS:
                                  " case when g % 3 = 0 then null else g end as n,"
                                  " date '2024-01-01' + g as d,"
                                  " timestamp '2024-01-01 10:00' + g * interval '1 minute' as ts,"
-                                 " g::numeric(15,0) as n0"
-                                 " from generate_series(1, 2345) g"));
+                                 " g::numeric(15,0) as n0,"
+                                 // Texts that repeat, and texts that repeat and then stop
+                                 // repeating (more distinct ones than a column keeps shared).
+                                 " 'вид ' || g % 7 as kind,"
+                                 " case when g < 100 then 'один' else 'имя ' || g end as name"
+                                 " from generate_series(1, 4567) g"));
         ds.open();
-        QCOMPARE(ds.recordCount(), 2345);
+        QCOMPARE(ds.recordCount(), 4567);
         int nulls = 0;
         for (ds.first(); !ds.eof(); ds.next()) {
             const qint64 g = ds.asInteger(QStringLiteral("id"));
@@ -317,8 +321,11 @@ private Q_SLOTS:
             QCOMPARE(ds.value(QStringLiteral("ts")).toDateTime().time(),
                      QTime(10, 0).addSecs(60 * g));
             QCOMPARE(ds.asInteger(QStringLiteral("n0")), g);
+            QCOMPARE(ds.asString(QStringLiteral("kind")), QStringLiteral("вид %1").arg(g % 7));
+            QCOMPARE(ds.asString(QStringLiteral("name")),
+                     g < 100 ? QStringLiteral("один") : QStringLiteral("имя %1").arg(g));
         }
-        QCOMPARE(nulls, 2345 / 3);
+        QCOMPARE(nulls, 4567 / 3);
     }
 
     void commands()
