@@ -84,7 +84,16 @@ Group keyGroup(const QString &field, std::vector<Cell> footerCells, const Frame 
     g.keyField = field;
     g.header = line({fieldCell(field, 0, 190).inBold()});
     g.footer = line(std::move(footerCells), footerFrame);
+    keepTogether(g);
     return g;
+}
+
+void keepTogether(Group &g)
+{
+    g.header.continuedMark = QStringLiteral(" (продолжение)");
+    g.header.keepWithNext = true;
+    if (g.footer)
+        g.footer->keepWithPrevious = true;
 }
 
 Layout summaryScheme(const QString &name, std::vector<Cell> columnLabels, std::vector<Group> groups,
@@ -96,12 +105,12 @@ Layout summaryScheme(const QString &name, std::vector<Cell> columnLabels, std::v
     l.title = Band {}; // height zero: prints nothing
 
     Group report; // the report header: no break, printed once
-    report.header.height = 7 + (columnLabels.empty() ? 0 : kLine);
-    report.header.cells.push_back(captionCell(0, 190).inBold().sized(11).at(0, 7));
-    for (Cell &c : columnLabels) {
-        c.y = 7;
-        c.height = kLine;
-        report.header.cells.push_back(std::move(c));
+    report.header.height = 7;
+    report.header.cells.push_back(captionCell(0, 190).inBold().sized(11));
+    if (!columnLabels.empty()) {
+        Band titles = line(std::move(columnLabels));
+        titles.columnTitles = true;
+        report.header.children.push_back(std::move(titles));
     }
     Band spacer;
     spacer.height = 2;
@@ -109,6 +118,7 @@ Layout summaryScheme(const QString &name, std::vector<Cell> columnLabels, std::v
     Band totals;
     totals.height = 7;
     totals.frame = Frame::all();
+    totals.needsColumnTitles = true;
     totals.cells.push_back(labelCell(QStringLiteral("Итого:"), 1, 30).inBold());
     for (Cell &c : grandTotals)
         totals.cells.push_back(std::move(c.inBold().overReport()));
