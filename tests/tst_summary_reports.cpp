@@ -13,6 +13,8 @@
 #include "reports/summary_reports_window.h"
 
 #include <QDateEdit>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -77,6 +79,8 @@ private Q_SLOTS:
     void keepsProductKind();
     void previews_data();
     void previews();
+    void titleNamesProductKind_data();
+    void titleNamesProductKind();
     void previewOfPartsOnly();
     void exportRows_data();
     void exportRows();
@@ -218,6 +222,52 @@ void TestSummaryReports::previews()
              forms().workersSummary, forms().productSummary, forms().workersDetail,
              forms().productsDetail, forms().requisitionsReport})
         QVERIFY(!l->query().isOpen());
+}
+
+// With a product kind chosen, the title of every summary names it after the period.
+void TestSummaryReports::titleNamesProductKind_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("Все") << 0 << QString();
+    QTest::newRow("Готовая продукция") << 1 << QStringLiteral(" — Готовая продукция");
+    QTest::newRow("Заготовки") << 2 << QStringLiteral(" — Заготовки");
+}
+
+void TestSummaryReports::titleNamesProductKind()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, named);
+    Program p(QDate(2026, 12, 10));
+    p.in();
+    const std::pair<const char *, QString> buttons[]
+        = {{"Button4", "   Отчет по рабочим за период с "},
+           {"Button2", "   Отчет по продукции за период с "},
+           {"Button1", "   Детальный отчет по рабочим за период с "},
+           {"Button3", "   Детальный отчет по продукции за период с "},
+           {"Button7", "   Детальный отчет по заявкам за период с "}};
+    openSummary(p, [&](TForm18 *w) {
+        w->RadioGroup1->item(kind)->click();
+        for (const auto &[button, title] : buttons) {
+            QTest::mouseClick(w->findChild<QPushButton *>(button), Qt::LeftButton);
+            const reports::Page page = p.p.seams.previews.last().pages.front();
+            QVERIFY2(page.rows().front()
+                         == QStringList {title + "01.11.2026 по 01.12.2026" + named},
+                     qPrintable(page.rowTexts().join('\n')));
+            // Printed whole: the title is as wide as its box allows at most.
+            const reports::TextItem &caption = page.texts.front();
+            QFont font(caption.family);
+            font.setBold(caption.bold);
+            font.setPointSizeF(caption.pointSize);
+            QImage paper(1, 1, QImage::Format_RGB32);
+            paper.setDotsPerMeterX(qRound(600 / 0.0254));
+            paper.setDotsPerMeterY(qRound(600 / 0.0254));
+            const double mm
+                = QFontMetricsF(font, &paper).horizontalAdvance(caption.text) * 25.4 / 600;
+            QVERIFY2(mm < caption.box.width() - 1, qPrintable(QString::number(mm)));
+        }
+    });
+    QCOMPARE(p.p.seams.previews.count(), 5);
 }
 
 void TestSummaryReports::previewOfPartsOnly()

@@ -18,6 +18,7 @@ void ReportLayout::setPeriod(const QDate &from, const QDate &to)
 
 void ReportLayout::setProductKind(int item)
 {
+    m_productKind = item;
     // Fixed filter texts: nothing the user typed reaches them.
     if (item == 1 || item == 2) {
         m_query->setFilter(item == 1 ? QStringLiteral("naimen=0") : QStringLiteral("naimen=1"));
@@ -29,7 +30,13 @@ void ReportLayout::setProductKind(int item)
 
 const reports::PreparedReport &ReportLayout::prepare()
 {
-    m_prepared = reports::prepare(m_layout, *m_query, m_caption);
+    // A report of one product kind says so after its caption.
+    QString caption = m_caption;
+    if (m_productKind == 1)
+        caption += QStringLiteral(" — Готовая продукция");
+    else if (m_productKind == 2)
+        caption += QStringLiteral(" — Заготовки");
+    m_prepared = reports::prepare(m_layout, *m_query, caption);
     return m_prepared;
 }
 
@@ -106,7 +113,7 @@ Layout summaryScheme(const QString &name, std::vector<Cell> columnLabels, std::v
 
     Group report; // the report header: no break, printed once
     report.header.height = 7;
-    report.header.cells.push_back(captionCell(0, 190).inBold().sized(11));
+    report.header.cells.push_back(captionCell(0, 190).inBold().sized(11).fitted());
     if (!columnLabels.empty()) {
         Band titles = line(std::move(columnLabels));
         titles.columnTitles = true;

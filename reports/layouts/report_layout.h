@@ -28,7 +28,8 @@ public:
     // ("naimen=0"), 2 blanks ("naimen=1"), as the query's own filter.
     void setProductKind(int item);
 
-    // Lays the open query out into pages (kept until the next prepare).
+    // Lays the open query out into pages (kept until the next prepare); the caption names the
+    // product kind when one is chosen.
     const reports::PreparedReport &prepare();
     const reports::PreparedReport &prepared() const { return m_prepared; }
     // Shows the prepared pages in the preview, from which the user prints.
@@ -42,6 +43,7 @@ protected:
 private:
     db::Dataset *m_query;
     QString m_caption;
+    int m_productKind = 0;
     reports::PreparedReport m_prepared;
 };
 
