@@ -198,11 +198,14 @@ void TestSummaryReports::previews()
     QFETCH(QString, title);
     Program p(QDate(2026, 12, 10));
     p.in();
-    // The demo plant's November, its default period; a record on the end day stays out.
+    // The demo plant's November, its default period; a record on the end day stays out, one
+    // on the first day (a colour of its own, 613 pieces) is counted.
     const int late = p.addRecord({QDate(2026, 12, 1), 1, p.worker(0), 8, 0, 777, 0, 1});
+    const int first = p.addRecord({QDate(2026, 11, 1), 1, p.worker(1), 8, 0, 613, 0, 1, 4321});
     p.exec(QStringLiteral("update accounts_dep.smena set id_doc = (select min(id) from "
-                          "mnf_doc.doc) where id = %1")
-               .arg(late));
+                          "mnf_doc.doc) where id in (%1, %2)")
+               .arg(late)
+               .arg(first));
     openSummary(p, [&](TForm18 *w) {
         QTest::mouseClick(w->findChild<QPushButton *>(button), Qt::LeftButton);
     });
@@ -216,6 +219,12 @@ void TestSummaryReports::previews()
     for (const reports::Page &page : r.pages)
         lateShown = lateShown || page.rowTexts().join('\n').contains(QStringLiteral("777"));
     QVERIFY(!lateShown);
+    bool firstShown = false;
+    for (const QStringList &row : r.allRows())
+        firstShown = firstShown
+            || (row.contains(QStringLiteral("613"))
+                && !row.filter(QStringLiteral("4321")).isEmpty());
+    QVERIFY2(firstShown, qPrintable(r.pages.front().rowTexts().join('\n')));
     // The demo month has records: the report is not empty.
     QVERIFY(r.allRows().size() > 5);
     for (ReportLayout *l : std::initializer_list<ReportLayout *> {
