@@ -1,12 +1,14 @@
 // Makes the README's pictures of the timesheet and of a report preview: the timesheet of the
-// demo plant's month opened from the journal, and the workers summary of that month previewed
-// from the summary reports window. Run by scripts/screenshots_reports.sh under Xvfb.
+// demo plant's month opened from the journal, the workers summary of that month previewed
+// from the summary reports window, and the top of its first page that begins inside a group.
+// Run by scripts/screenshots_reports.sh under Xvfb.
 
 #include "app/login_window.h"
 #include "app/startup.h"
 #include "core/forms.h"
 #include "journal/journal_window.h"
 #include "reports/engine/preview_window.h"
+#include "reports/engine/render.h"
 #include "reports/summary_reports_window.h"
 #include "timesheet/timesheet_window.h"
 #include "ui/seams.h"
@@ -64,6 +66,27 @@ public:
         reports::PreviewWindow window(report, parent);
         window.resize(900, 760);
         grab(&window, m_dir + QStringLiteral("/report_preview.png"));
+        // The top of the first page that begins inside a group, inside an inner one when a
+        // page does: its names marked as continued.
+        auto continued = [&](const reports::Page &page) {
+            int n = 0;
+            for (const QStringList &row : page.rows()) {
+                if (!row.front().endsWith(QStringLiteral(" (продолжение)")))
+                    break;
+                ++n;
+            }
+            return &page == &report.pages.front() ? 0 : n;
+        };
+        const reports::Page *shown = nullptr;
+        for (const reports::Page &page : report.pages) {
+            if (continued(page) > (shown ? continued(*shown) : 0))
+                shown = &page;
+        }
+        if (shown) {
+            const QImage image = reports::renderPageImage(*shown, 110);
+            image.copy(0, 0, image.width(), image.height() * 2 / 5)
+                .save(m_dir + QStringLiteral("/report_continued.png"));
+        }
     }
 
 private:

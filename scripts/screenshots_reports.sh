@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes docs/timesheet.png and docs/report_preview.png under Xvfb, on a throwaway demo database.
+# Makes docs/timesheet.png, docs/report_preview.png and docs/report_continued.png under Xvfb,
+# on a throwaway demo database.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
@@ -15,4 +16,4 @@ scripts/load_db.sh "$tmp/data" "$port" tabel_demo demo
 mkdir -p docs
 XDG_CONFIG_HOME="$tmp/config" xvfb-run -a -s "-screen 0 1280x800x24" \
     build/tabel_screenshots_reports "127.0.0.1:$port" tabel_demo "$top/docs" senior senior
-echo "docs/timesheet.png docs/report_preview.png"
+echo "docs/timesheet.png docs/report_preview.png docs/report_continued.png"

@@ -18,6 +18,8 @@
 using namespace testing;
 using namespace reports;
 
+Q_DECLARE_METATYPE(std::vector<QStringList>)
+
 namespace {
 
 // A report header with the caption and the column label, the grand total at the end, a page
@@ -60,6 +62,28 @@ Group groupOn(const QString &field)
                     sumCell(QStringLiteral("v"), 150, 40).withMask(QStringLiteral("#0.00"))};
     g.footer = footer;
     return g;
+}
+
+// The report header's caption with the column titles in a band of their own, which the grand
+// totals carry when they begin a page; a group kept together over page breaks.
+Layout keptTogether()
+{
+    Layout l = reportWithTotals();
+    Band &header = l.groups[0].header;
+    header.height = 5;
+    header.cells.pop_back();
+    Band titles;
+    titles.height = 5;
+    titles.columnTitles = true;
+    titles.cells = {labelCell(QStringLiteral("Сумма"), 150, 40)};
+    header.children.push_back(titles);
+    l.groups[0].footer->needsColumnTitles = true;
+    Group g = groupOn(QStringLiteral("g"));
+    g.header.continuedMark = QStringLiteral(" (продолжение)");
+    g.header.keepWithNext = true;
+    g.footer->keepWithPrevious = true;
+    l.groups.push_back(g);
+    return l;
 }
 
 int countRows(const std::vector<QStringList> &rows, const QStringList &row)
@@ -247,6 +271,75 @@ private Q_SLOTS:
         // The rows go on in order across the break.
         const auto second = r.pages[1].rows();
         QCOMPARE(second.at(1).at(0), QString::number(r.pages[0].rows().size() - 2));
+    }
+
+    // Page breaks that keep a group readable. The page body runs from 20 mm (caption and
+    // titles) to 281 mm (the page footer), 5 mm a line.
+    void pagesKeepGroupsTogether_data()
+    {
+        QTest::addColumn<int>("first"); // rows of the group "А"
+        QTest::addColumn<int>("second"); // rows of the group "Б" after it
+        QTest::addColumn<QStringList>("lastOnFirstPage");
+        QTest::addColumn<std::vector<QStringList>>("secondPage"); // its first rows
+        // 51 rows end at 280 mm: the footer would stand alone at the top of page 2; the last
+        // row comes over with it, under its group's name marked as continued.
+        QTest::newRow("footer with its last row")
+            << 51 << 0 << QStringList {"50", "50,00"}
+            << std::vector<QStringList> {{"А (продолжение)"},
+                                         {"51", "51,00"},
+                                         {"итог g", "1326,00"},
+                                         {"Итого:", "1326,00"},
+                                         {"2"}};
+        // The name of "Б" would be the last line of page 1: it goes over with its first row.
+        QTest::newRow("header with its first row")
+            << 49 << 3 << QStringList {"итог g", "1225,00"}
+            << std::vector<QStringList> {{"Б"},          {"б1", "1,00"},     {"б2", "2,00"},
+                                         {"б3", "3,00"}, {"итог g", "6,00"}, {"Итого:", "1231,00"},
+                                         {"2"}};
+        // The grand totals alone on page 2 under the column titles.
+        QTest::newRow("grand totals under the titles")
+            << 50 << 0 << QStringList {"итог g", "1275,00"}
+            << std::vector<QStringList> {{"Сумма"}, {"Итого:", "1275,00"}, {"2"}};
+        QTest::newRow("a group over three pages")
+            << 120 << 0 << QStringList {"51", "51,00"}
+            << std::vector<QStringList> {{"А (продолжение)"}, {"52", "52,00"}};
+    }
+    void pagesKeepGroupsTogether()
+    {
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(QStringList, lastOnFirstPage);
+        QFETCH(std::vector<QStringList>, secondPage);
+        auto ds = query(QStringLiteral("select 'А'::text as g, n::text as k, n::numeric as v from "
+                                       "generate_series(1, %1) n union all select 'Б', 'б' || n, "
+                                       "n from generate_series(1, %2) n order by 1, 3")
+                            .arg(first)
+                            .arg(second));
+        const PreparedReport r = prepare(keptTogether(), *ds, QStringLiteral("Шапка"));
+        QVERIFY(r.pageCount() >= 2);
+        const auto page1 = r.pages[0].rows();
+        QCOMPARE(page1.at(0), QStringList {"Шапка"});
+        QCOMPARE(page1.at(1), QStringList {"Сумма"});
+        QCOMPARE(page1.at(2), QStringList {"А"});
+        QCOMPARE(page1.at(page1.size() - 2), lastOnFirstPage);
+        const auto page2 = r.pages[1].rows();
+        QVERIFY2(page2.size() >= secondPage.size(), qPrintable(r.pages[1].rowTexts().join('\n')));
+        QCOMPARE(std::vector<QStringList>(page2.begin(), page2.begin() + secondPage.size()),
+                 secondPage);
+        // Every page after the first goes on with the open group's name marked as continued,
+        // the name of a group that begins there, or the titles of the grand totals.
+        const auto rows = r.allRows();
+        for (int p = 1; p < r.pageCount(); ++p) {
+            const QStringList top = r.pages[size_t(p)].rows().front();
+            QVERIFY2(top == QStringList {"А (продолжение)"} || top == QStringList {"Б"}
+                         || top == QStringList {"Сумма"},
+                     qPrintable(top.join('|')));
+        }
+        QCOMPARE(countRows(rows, {"А"}), 1);
+        int details = 0;
+        for (const QStringList &row : rows)
+            details += row.size() == 2 && row[0] != "итог g" && row[0] != "Итого:";
+        QCOMPARE(details, first + second);
     }
 
     // A child band follows its parent; frames come out as lines with their pens.

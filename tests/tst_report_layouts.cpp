@@ -20,9 +20,14 @@
 #include "reports/layouts/workers_detail.h"
 #include "reports/layouts/workers_summary.h"
 
+#include <QFontMetricsF>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <map>
 
 using namespace testing;
 using reports::formatMask;
@@ -91,6 +96,62 @@ struct DemoWith
     TestDatabase db;
     db::Connection connection;
 };
+
+// A summary layout by its form number: 16, 17, 20, 21 or 25.
+std::unique_ptr<ReportLayout> summary(int number, db::Connection *connection)
+{
+    switch (number) {
+    case 16:
+        return std::make_unique<TForm16>(connection);
+    case 17:
+        return std::make_unique<TForm17>(connection);
+    case 20:
+        return std::make_unique<TForm20>(connection);
+    case 21:
+        return std::make_unique<TForm21>(connection);
+    default:
+        return std::make_unique<TForm25>(connection);
+    }
+}
+
+// The texts of a page by printed row (same top of box), top to bottom.
+std::vector<std::vector<const reports::TextItem *>> itemRows(const reports::Page &page)
+{
+    std::map<long long, std::vector<const reports::TextItem *>> byTop;
+    for (const reports::TextItem &t : page.texts)
+        byTop[std::llround(t.box.top() * 100)].push_back(&t);
+    std::vector<std::vector<const reports::TextItem *>> out;
+    for (auto &[top, items] : byTop)
+        out.push_back(items);
+    return out;
+}
+
+// How wide a text is on paper, mm, in a font set in points.
+double widthMm(const QFont &font, const QString &text)
+{
+    QImage paper(1, 1, QImage::Format_RGB32);
+    paper.setDotsPerMeterX(qRound(600 / 0.0254));
+    paper.setDotsPerMeterY(qRound(600 / 0.0254));
+    return QFontMetricsF(font, &paper).horizontalAdvance(text) * 25.4 / 600;
+}
+
+// Where a text's ink lies across the paper, mm from its left edge, as the renderer puts it: in
+// the report's font, half a millimetre in from its box, a fitted text no wider than the box.
+std::pair<double, double> inkOf(const reports::TextItem &t)
+{
+    QFont font(t.family);
+    font.setBold(t.bold);
+    font.setPointSizeF(t.pointSize);
+    const QRectF box = t.box.adjusted(0.5, 0, -0.5, 0);
+    double width = widthMm(font, t.text);
+    if (t.fit)
+        width = std::min(width, box.width());
+    if (t.alignment & Qt::AlignRight)
+        return {box.right() - width, box.right()};
+    if (t.alignment & Qt::AlignHCenter)
+        return {box.center().x() - width / 2, box.center().x() + width / 2};
+    return {box.left(), box.left() + width};
+}
 
 QString pdfText(const PreparedReport &r, const QString &path)
 {
@@ -229,13 +290,154 @@ private Q_SLOTS:
         notes.sort();
         QCOMPARE(notes, (QStringList {" ", " (RAL: 3)", " (грунт)"}));
         const Rows rows = r.allRows();
-        QCOMPARE(rows.at(1), (QStringList {"Коробки", "Количество"}));
+        QCOMPARE(rows.at(1), (QStringList {"Кор./шт.", "Коробки", "Количество"}));
         QCOMPARE(rows.back(), QStringList {"1"});
         QCOMPARE(rows.at(rows.size() - 2).first(), QStringLiteral("Итого:"));
         QCOMPARE(rows.at(rows.size() - 2).last(), QStringLiteral("13")); // (4-1) + (5-1) + (7-1)
         QCOMPARE(rows.at(rows.size() - 3).last(), QStringLiteral("13")); // the item's subtotal
         for (const QString &kind : column(r, 10 + 8))
             QCOMPARE(kind, QStringLiteral("Готовая продукция"));
+    }
+
+    // Items of one name that differ only in their boxes per piece: within a group no two lines
+    // print alike besides their sums ("Коробки", "Количество"), and the boxes per piece stand
+    // in their own column, each line's boxes its factor times its pieces.
+    void productSummaryLinesApart()
+    {
+        TForm17 layout(&m_connection);
+        const PreparedReport r = run(layout, kFrom, kTo);
+        QMap<QString, double> titles; // the column titles by where their boxes begin
+        const auto firstPage = itemRows(r.pages[0]);
+        for (const reports::TextItem *t : firstPage.at(1))
+            titles.insert(t->text, t->box.left());
+        QVERIFY2(titles.contains(QStringLiteral("Кор./шт.")),
+                 qPrintable(QStringList(titles.keys()).join('|')));
+        auto under = [&](const std::vector<const reports::TextItem *> &row, const QString &title) {
+            for (const reports::TextItem *t : row)
+                if (qAbs(t->box.left() - titles.value(title, -1)) < 1e-6)
+                    return t->text;
+            return QString();
+        };
+        auto value = [](QString text) { return text.replace(u',', u'.').toDouble(); };
+        QString group;
+        int lines = 0, alike = 0;
+        QSet<QString> seen, withoutFactor; // the current group's lines, without their sums
+        for (const reports::Page &page : r.pages) {
+            for (const auto &row : itemRows(page)) {
+                if (row.size() == 1 && row.front()->bold && row.front()->box.width() == 190) {
+                    group = row.front()->text;
+                    seen.clear();
+                    withoutFactor.clear();
+                    continue;
+                }
+                // A line: the product kind at the left.
+                if (qAbs(row.front()->box.left() - (10 + 8)) > 1e-6 || row.front()->bold)
+                    continue;
+                ++lines;
+                const QString mass = under(row, QStringLiteral("Коробки"));
+                const QString pieces = under(row, QStringLiteral("Количество"));
+                const QString factor = under(row, QStringLiteral("Кор./шт."));
+                QStringList printed;
+                for (const reports::TextItem *t : row)
+                    printed << t->text;
+                printed.removeOne(mass);
+                printed.removeOne(pieces);
+                const QString line = printed.join('|');
+                QVERIFY2(!seen.contains(line), qPrintable(group + ": " + line));
+                seen.insert(line);
+                printed.removeOne(factor);
+                alike += withoutFactor.contains(printed.join('|'));
+                withoutFactor.insert(printed.join('|'));
+                QVERIFY2(!factor.isEmpty(), qPrintable(line));
+                QCOMPARE(value(mass), std::round(value(factor) * value(pieces) * 100) / 100);
+            }
+        }
+        QVERIFY(lines > 5);
+        // The demo month has such items: "СТ-1000" and "СТ-2000" of one name.
+        QVERIFY(alike > 0);
+    }
+
+    // A name longer than the printed timesheet's name column is drawn a little smaller to fit,
+    // one far too long ends with "…": pdftotext finds no word of either past the column.
+    void timesheetLongNames()
+    {
+        // The widths of the names at the layout's 8 points, against the column's 68 mm inside.
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSizeF(8);
+        auto mm = [&](const QString &text) { return widthMm(font, text); };
+        const QStringList words {"Задунайский-Константинопольский",
+                                 "Вольдемар",
+                                 "фон",
+                                 "дер",
+                                 "Ли",
+                                 "Аполлинариевич",
+                                 "Младший",
+                                 "Второй",
+                                 "Третий",
+                                 "Четвертый",
+                                 "Пятый"};
+        QString fitted;
+        int w = 0;
+        while (mm(fitted) < 68 * 1.05)
+            fitted += (fitted.isEmpty() ? "" : " ") + words.at(w++);
+        QVERIFY2(mm(fitted) < 68 / 0.8 * 0.97, qPrintable(fitted));
+        // Its own first word, to be found apart from the other.
+        QString elided
+            = QStringLiteral("Константинопольский-Задунайский") + fitted.mid(fitted.indexOf(u' '));
+        while (mm(elided) < 68 * 1.6)
+            elided += u' ' + words.at(w++);
+        DemoWith demo(QStringLiteral("insert into cmn_contractor.person(s_caption, b_employee) "
+                                     "values ('%1', true), ('%2', true);"
+                                     "insert into accounts_dep.h_tabel(w_id, smena, month, year, "
+                                     "d1) select id, 1, 3, 2031, 8 from cmn_contractor.person "
+                                     "where s_caption in ('%1', '%2')")
+                          .arg(fitted, elided));
+        TForm15 layout(&demo.connection);
+        layout.setMonth(3, 2031);
+        layout.query().open();
+        layout.setCaption(QStringLiteral("Март 2031 г."));
+        const PreparedReport r = layout.prepare();
+        layout.query().close();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("timesheet.pdf"));
+        QVERIFY(reports::writePdf(r, pdf));
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        // Words with their places, points from the paper's left edge.
+        struct Word
+        {
+            QString text;
+            double left, right, top;
+        };
+        QList<Word> page;
+        const QRegularExpression word(QStringLiteral(
+            "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" [^>]*>([^<]*)</word>"));
+        for (const auto &m : word.globalMatch(QString::fromUtf8(p.readAllStandardOutput())))
+            page << Word {m.captured(4), m.captured(1).toDouble(), m.captured(3).toDouble(),
+                          m.captured(2).toDouble()};
+        const double columnEnd = (10 + 69) / 25.4 * 72;
+        auto printedName = [&](const QString &name) {
+            const QString first = name.section(u' ', 0, 0);
+            const auto start = std::find_if(page.begin(), page.end(),
+                                            [&](const Word &x) { return x.text == first; });
+            QStringList out;
+            if (start == page.end())
+                return out;
+            for (auto it = start; it != page.end() && qAbs(it->top - start->top) < 1; ++it) {
+                if (it->left > columnEnd)
+                    break;
+                out << it->text;
+                if (it->right > columnEnd + 0.5)
+                    out << QStringLiteral("[past the column]");
+            }
+            return out;
+        };
+        QCOMPARE(printedName(fitted).join(u' '), fitted);
+        const QString shown = printedName(elided).join(u' ');
+        QVERIFY2(shown.endsWith(u'…'), qPrintable(shown));
+        QVERIFY2(elided.startsWith(shown.chopped(1)), qPrintable(shown));
+        QVERIFY(shown.size() > 20);
     }
 
     // The timesheet: the period label and the days 1 to 31 with "Итого" at the top of every
@@ -302,40 +504,24 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("labels");
         QTest::addColumn<QStringList>("totals");
         QTest::newRow("workers summary") << 16 << QStringList() << QStringList {"Итого:", "0,00"};
-        QTest::newRow("product summary")
-            << 17 << QStringList {"Коробки", "Количество"} << QStringList {"Итого:", "0", "0"};
+        QTest::newRow("product summary") << 17 << QStringList {"Кор./шт.", "Коробки", "Количество"}
+                                         << QStringList {"Итого:", "0", "0"};
         QTest::newRow("detailed workers")
             << 20 << QStringList {"Брак", "Количество", "Сумма", "Премия"}
             << QStringList {"Итого:", "0", "0", "0,00"};
         QTest::newRow("detailed products")
             << 21 << QStringList {"Брак", "Коробки", "Кол-во", "Сумма"}
             << QStringList {"Итого:", "0", "0,00", "0", "0,00"};
-        QTest::newRow("requisitions") << 25 << QStringList {"Брак", "Номенкл.", "Кол-во", "Сумма"}
-                                      << QStringList {"Итого:", "0", "0,00", "0", "0,00"};
+        QTest::newRow("requisitions")
+            << 25 << QStringList {"Брак", "Номенкл.", "Коробки", "Кол-во", "Сумма"}
+            << QStringList {"Итого:", "0", "0,00", "0", "0,00"};
     }
     void emptyPeriod()
     {
         QFETCH(int, layout);
         QFETCH(QStringList, labels);
         QFETCH(QStringList, totals);
-        std::unique_ptr<ReportLayout> l;
-        switch (layout) {
-        case 16:
-            l = std::make_unique<TForm16>(&m_connection);
-            break;
-        case 17:
-            l = std::make_unique<TForm17>(&m_connection);
-            break;
-        case 20:
-            l = std::make_unique<TForm20>(&m_connection);
-            break;
-        case 21:
-            l = std::make_unique<TForm21>(&m_connection);
-            break;
-        default:
-            l = std::make_unique<TForm25>(&m_connection);
-            break;
-        }
+        const std::unique_ptr<ReportLayout> l = summary(layout, &m_connection);
         const QString caption = QStringLiteral("   Отчет за период с 01.06.2031 по 01.07.2031");
         const PreparedReport r = run(*l, QDate(2031, 6, 1), QDate(2031, 7, 1), 0, caption);
         QCOMPARE(r.pageCount(), 1);
@@ -345,6 +531,142 @@ private Q_SLOTS:
         expected.push_back(totals);
         expected.push_back({"1"});
         QCOMPARE(r.pages[0].rows(), expected);
+    }
+
+    // One worker, one item and one requisition in a period, a row per colour. The workers
+    // summary goes on to page 2 under the worker's and the item's names marked as continued;
+    // the requisition's subtotal comes over with its last row under the continued number; the
+    // product summary's grand totals, alone on page 2, stand under the column titles.
+    void pageBreaks_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("colours");
+        // Page 2's first rows, each the start of a row's texts joined by " | ": %1 the worker,
+        // %2 the item's name, %3 its mark.
+        QTest::addColumn<QStringList>("top");
+        QTest::newRow("workers summary")
+            << 16 << 70 << QStringList {"%1 (продолжение)", "%2 (продолжение)"};
+        QTest::newRow("requisitions")
+            << 25 << 50 << QStringList {"ЗВП-950 (продолжение)", "%3 | ", "0 | "};
+        QTest::newRow("product summary")
+            << 17 << 49 << QStringList {"Кор./шт. | Коробки | Количество", "Итого: | "};
+    }
+    void pageBreaks()
+    {
+        QFETCH(int, layout);
+        QFETCH(int, colours);
+        QFETCH(QStringList, top);
+        DemoWith demo(
+            QStringLiteral("insert into mnf_doc.doc(s_number) values ('ЗВП-950');"
+                           "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, "
+                           "kol_vo, brak, color, id_doc) select date '2031-03-10', 1, (select "
+                           "min(id) from cmn_contractor.person where b_employee), "
+                           "o.id_inventory_items, o.id, 2, 10, 0, c, (select id from mnf_doc.doc "
+                           "where s_number = 'ЗВП-950') from mnf_operation.operation o, "
+                           "generate_series(2, %1 + 1) c where o.id = (select min(id) from "
+                           "mnf_operation.operation)")
+                .arg(colours));
+        const QString worker = demo.db.scalar(QStringLiteral(
+            "select s_caption from cmn_contractor.person where b_employee order by id limit 1"));
+        const QString item = QStringLiteral(
+            "select %1 from accounts_dep.inventory_items where id = (select id_inventory_items "
+            "from mnf_operation.operation order by id limit 1)");
+        const QString nom = demo.db.scalar(item.arg(QStringLiteral("nom")));
+        const QString marka = demo.db.scalar(item.arg(QStringLiteral("marka")));
+        const std::unique_ptr<ReportLayout> l = summary(layout, &demo.connection);
+        const PreparedReport r = run(*l, QDate(2031, 3, 1), QDate(2031, 4, 1));
+        QCOMPARE(r.pageCount(), 2);
+        const QStringList page2 = r.pages[1].rowTexts();
+        QTemporaryDir dir;
+        const QString pdf = pdfText(r, dir.filePath(QStringLiteral("report.pdf")));
+        const QStringList pdfPages = pdf.split(u'\f', Qt::SkipEmptyParts);
+        QCOMPARE(int(pdfPages.size()), 2);
+        for (int i = 0; i < top.size(); ++i) {
+            const QString expected
+                = QString(top[i]).replace("%1", worker).replace("%2", nom).replace("%3", marka);
+            QVERIFY2(page2.at(i).startsWith(expected), qPrintable(page2.join('\n')));
+            // The PDF's page 2 has the texts in the same order.
+            const QString first = expected.section(QStringLiteral(" | "), 0, 0);
+            if (!first.isEmpty())
+                QVERIFY2(pdfPages[1].contains(first), qPrintable(pdfPages[1]));
+        }
+        // The group's key prints plain once, on page 1.
+        const QString key = layout == 16 ? worker : layout == 25 ? QStringLiteral("ЗВП-950") : nom;
+        QCOMPARE(countRows(r.pages[0].rows(), {key}), 1);
+        QCOMPARE(countRows(r.allRows(), {key}), 1);
+    }
+
+    // Every printed row of the five summaries on the demo month: no two texts touch, at least
+    // 1.5 mm of paper between them.
+    void roomBetweenTexts_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::newRow("workers summary") << 16;
+        QTest::newRow("product summary") << 17;
+        QTest::newRow("detailed workers") << 20;
+        QTest::newRow("detailed products") << 21;
+        QTest::newRow("requisitions") << 25;
+    }
+    void roomBetweenTexts()
+    {
+        QFETCH(int, layout);
+        const std::unique_ptr<ReportLayout> l = summary(layout, &m_connection);
+        const PreparedReport r = run(*l, kFrom, kTo);
+        int rows = 0;
+        for (const reports::Page &page : r.pages) {
+            for (auto row : itemRows(page)) {
+                ++rows;
+                std::sort(row.begin(), row.end(), [](const auto *a, const auto *b) {
+                    return inkOf(*a).first < inkOf(*b).first;
+                });
+                for (size_t i = 1; i < row.size(); ++i) {
+                    const double gap = inkOf(*row[i]).first - inkOf(*row[i - 1]).second;
+                    QVERIFY2(gap >= 1.5,
+                             qPrintable(QStringLiteral("«%1» and «%2»: %3 mm")
+                                            .arg(row[i - 1]->text, row[i]->text)
+                                            .arg(gap)));
+                }
+            }
+        }
+        QVERIFY(rows > 20);
+    }
+
+    // The requisitions report: the rejects, boxes, pieces and amounts of every subtotal and of
+    // the grand total stand under "Брак", "Коробки", "Кол-во" and "Сумма".
+    void requisitionColumns()
+    {
+        TForm25 layout(&m_connection);
+        const PreparedReport r = run(layout, kFrom, kTo);
+        QMap<QString, QRectF> titles;
+        for (const reports::TextItem &t : r.pages[0].texts)
+            if (t.bold && qAbs(t.box.top() - r.pages[0].texts[0].box.bottom()) < 1e-6)
+                titles.insert(t.text, t.box);
+        const QStringList under {"Брак", "Коробки", "Кол-во", "Сумма"};
+        for (const QString &title : under)
+            QVERIFY2(titles.contains(title), qPrintable(QStringList(titles.keys()).join('|')));
+        int totals = 0;
+        for (const reports::Page &page : r.pages) {
+            for (auto row : itemRows(page)) {
+                std::sort(row.begin(), row.end(), [](const auto *a, const auto *b) {
+                    return a->box.left() < b->box.left();
+                });
+                if (row.front()->text == QStringLiteral("Итого:"))
+                    row.erase(row.begin());
+                // A subtotal or the grand total: four bold numbers.
+                if (row.size() != 4 || !std::all_of(row.begin(), row.end(), [](const auto *t) {
+                        return t->bold && t->text.front().isDigit();
+                    }))
+                    continue;
+                ++totals;
+                for (int i = 0; i < 4; ++i) {
+                    const auto [left, right] = inkOf(*row[size_t(i)]);
+                    const QRectF column = titles.value(under[i]);
+                    QVERIFY2(left >= column.left() && right <= column.right(),
+                             qPrintable(row[size_t(i)]->text + " / " + under[i]));
+                }
+            }
+        }
+        QVERIFY(totals > 3);
     }
 
     void emptyMonthTimesheet()

@@ -13,6 +13,8 @@
 #include "reports/summary_reports_window.h"
 
 #include <QDateEdit>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -77,6 +79,8 @@ private Q_SLOTS:
     void keepsProductKind();
     void previews_data();
     void previews();
+    void titleNamesProductKind_data();
+    void titleNamesProductKind();
     void previewOfPartsOnly();
     void exportRows_data();
     void exportRows();
@@ -194,11 +198,14 @@ void TestSummaryReports::previews()
     QFETCH(QString, title);
     Program p(QDate(2026, 12, 10));
     p.in();
-    // The demo plant's November, its default period; a record on the end day stays out.
+    // The demo plant's November, its default period; a record on the end day stays out, one
+    // on the first day (a colour of its own, 613 pieces) is counted.
     const int late = p.addRecord({QDate(2026, 12, 1), 1, p.worker(0), 8, 0, 777, 0, 1});
+    const int first = p.addRecord({QDate(2026, 11, 1), 1, p.worker(1), 8, 0, 613, 0, 1, 4321});
     p.exec(QStringLiteral("update accounts_dep.smena set id_doc = (select min(id) from "
-                          "mnf_doc.doc) where id = %1")
-               .arg(late));
+                          "mnf_doc.doc) where id in (%1, %2)")
+               .arg(late)
+               .arg(first));
     openSummary(p, [&](TForm18 *w) {
         QTest::mouseClick(w->findChild<QPushButton *>(button), Qt::LeftButton);
     });
@@ -212,12 +219,64 @@ void TestSummaryReports::previews()
     for (const reports::Page &page : r.pages)
         lateShown = lateShown || page.rowTexts().join('\n').contains(QStringLiteral("777"));
     QVERIFY(!lateShown);
+    bool firstShown = false;
+    for (const QStringList &row : r.allRows())
+        firstShown = firstShown
+            || (row.contains(QStringLiteral("613"))
+                && !row.filter(QStringLiteral("4321")).isEmpty());
+    QVERIFY2(firstShown, qPrintable(r.pages.front().rowTexts().join('\n')));
     // The demo month has records: the report is not empty.
     QVERIFY(r.allRows().size() > 5);
     for (ReportLayout *l : std::initializer_list<ReportLayout *> {
              forms().workersSummary, forms().productSummary, forms().workersDetail,
              forms().productsDetail, forms().requisitionsReport})
         QVERIFY(!l->query().isOpen());
+}
+
+// With a product kind chosen, the title of every summary names it after the period.
+void TestSummaryReports::titleNamesProductKind_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("Все") << 0 << QString();
+    QTest::newRow("Готовая продукция") << 1 << QStringLiteral(" — Готовая продукция");
+    QTest::newRow("Заготовки") << 2 << QStringLiteral(" — Заготовки");
+}
+
+void TestSummaryReports::titleNamesProductKind()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, named);
+    Program p(QDate(2026, 12, 10));
+    p.in();
+    const std::pair<const char *, QString> buttons[]
+        = {{"Button4", "   Отчет по рабочим за период с "},
+           {"Button2", "   Отчет по продукции за период с "},
+           {"Button1", "   Детальный отчет по рабочим за период с "},
+           {"Button3", "   Детальный отчет по продукции за период с "},
+           {"Button7", "   Детальный отчет по заявкам за период с "}};
+    openSummary(p, [&](TForm18 *w) {
+        w->RadioGroup1->item(kind)->click();
+        for (const auto &[button, title] : buttons) {
+            QTest::mouseClick(w->findChild<QPushButton *>(button), Qt::LeftButton);
+            const reports::Page page = p.p.seams.previews.last().pages.front();
+            QVERIFY2(page.rows().front()
+                         == QStringList {title + "01.11.2026 по 01.12.2026" + named},
+                     qPrintable(page.rowTexts().join('\n')));
+            // Printed whole: the title is as wide as its box allows at most.
+            const reports::TextItem &caption = page.texts.front();
+            QFont font(caption.family);
+            font.setBold(caption.bold);
+            font.setPointSizeF(caption.pointSize);
+            QImage paper(1, 1, QImage::Format_RGB32);
+            paper.setDotsPerMeterX(qRound(600 / 0.0254));
+            paper.setDotsPerMeterY(qRound(600 / 0.0254));
+            const double mm
+                = QFontMetricsF(font, &paper).horizontalAdvance(caption.text) * 25.4 / 600;
+            QVERIFY2(mm < caption.box.width() - 1, qPrintable(QString::number(mm)));
+        }
+    });
+    QCOMPARE(p.p.seams.previews.count(), 5);
 }
 
 void TestSummaryReports::previewOfPartsOnly()

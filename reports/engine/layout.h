@@ -84,6 +84,7 @@ struct Cell
     double pointSize = 0; // 0: the layout's
     Frame frame;
     SumScope scope = SumScope::AfterPrint;
+    bool fit = false; // a text wider than its box: a little smaller, or ended with "…"
 
     Cell &inBold()
     {
@@ -117,6 +118,11 @@ struct Cell
         pointSize = points;
         return *this;
     }
+    Cell &fitted()
+    {
+        fit = true;
+        return *this;
+    }
     Cell &at(double top, double h)
     {
         y = top;
@@ -139,6 +145,16 @@ struct Band
     std::vector<Cell> cells;
     Frame frame; // across the printable width
     std::vector<Band> children; // child bands, printed right after this one
+
+    // Page breaks. A group header with a mark is printed again at the top of every page its
+    // group goes on to, the text of each field or computed cell followed by the mark.
+    QString continuedMark;
+    bool keepWithNext = false; // never last on a page: it goes over with the band after it
+    bool keepWithPrevious = false; // never first on a page: the band before comes along
+    // The column titles: the last printed goes again above a band that needs them when that
+    // band begins a page (the grand totals).
+    bool columnTitles = false;
+    bool needsColumnTitles = false;
 };
 
 struct Group

@@ -21,6 +21,7 @@ struct TextItem
     double pointSize = 10;
     bool bold = false;
     int alignment = 0; // Qt::Alignment flags
+    bool fit = false; // drawn a little smaller, or ended with "…", when wider than its box
 };
 
 struct LineItem

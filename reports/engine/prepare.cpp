@@ -6,6 +6,7 @@
 #include "db/values.h"
 #include "number_mask.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -151,19 +152,72 @@ public:
     PreparedReport run()
     {
         m_out.title = L.name;
-        const int n = m_data.recordCount();
-        startPage();
-        const Row none(&m_data, n > 0 ? 0 : -1, &m_fields);
-        if (L.title)
-            print(*L.title, none);
+        const std::vector<Step> steps = plan();
         m_open.assign(L.groups.size(), false);
+        startPage();
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const Step &s = steps[i];
+            const Row row(&m_data, s.row, &m_fields);
+            if (s.what == Step::Detail) {
+                for (size_t k = 0; k < m_sums.size(); ++k)
+                    m_totals[k] += summand(*m_sums[k], row);
+            }
+            if (prints(s.band)) {
+                // Bands kept together go to the next page as one block when the block fits
+                // on a page; a longer block breaks where it must.
+                if (!gluedToPrevious(steps, i)) {
+                    const double block = blockHeight(steps, i);
+                    if (m_y + block > m_limit + 1e-9 && m_y > m_bodyTop + 1e-9
+                        && block <= m_limit - m_bodyTop + 1e-9)
+                        newPage(*s.band, row);
+                }
+                print(*s.band, row);
+            }
+            if (s.what == Step::Open)
+                m_open[s.group] = true;
+            else if (s.what == Step::Close)
+                m_open[s.group] = false;
+        }
+        finishPage();
+        return std::move(m_out);
+    }
+
+private:
+    // One band to print in report order, with the query row it is printed for.
+    struct Step
+    {
+        enum What { Title, Open, Detail, Close } what;
+        const Band *band; // null: a group without a footer closes
+        int row; // -1: no row
+        size_t group = 0;
+    };
+
+    // The bands in print order: the title, the headers of the groups without a break, then
+    // per row the footers of the groups that end, the headers of those that begin and the
+    // detail, and at the end the footers of the groups still open.
+    std::vector<Step> plan()
+    {
+        std::vector<Step> steps;
+        const int n = m_data.recordCount();
+        const int none = n > 0 ? 0 : -1;
+        if (L.title)
+            steps.push_back({Step::Title, &*L.title, none});
+        std::vector<bool> open(L.groups.size(), false);
         size_t firstKeyed = 0;
         while (firstKeyed < L.groups.size() && !L.groups[firstKeyed].hasKey()) {
-            print(L.groups[firstKeyed].header, none);
-            m_open[firstKeyed] = true;
+            steps.push_back({Step::Open, &L.groups[firstKeyed].header, none, firstKeyed});
+            open[firstKeyed] = true;
             ++firstKeyed;
         }
-
+        auto close = [&](size_t outermost, int row) {
+            for (size_t g = L.groups.size(); g-- > outermost;) {
+                if (!open[g])
+                    continue;
+                const auto &footer = L.groups[g].footer;
+                steps.push_back({Step::Close, footer ? &*footer : nullptr, row, g});
+                open[g] = false;
+            }
+        };
         std::vector<QVariant> keys(L.groups.size());
         for (int r = 0; r < n; ++r) {
             const Row row(&m_data, r, &m_fields);
@@ -175,25 +229,58 @@ public:
                     changed = g;
                 keys[g] = std::move(k);
             }
-            if (r > 0 && changed < L.groups.size()) {
-                const Row previous(&m_data, r - 1, &m_fields);
-                closeGroups(changed, previous);
-            }
+            if (r > 0 && changed < L.groups.size())
+                close(changed, r - 1);
             for (size_t g = changed; g < L.groups.size(); ++g) {
-                print(L.groups[g].header, row);
-                m_open[g] = true;
+                steps.push_back({Step::Open, &L.groups[g].header, r, g});
+                open[g] = true;
             }
-            for (size_t i = 0; i < m_sums.size(); ++i)
-                m_totals[i] += summand(*m_sums[i], row);
-            print(L.detail, row);
+            steps.push_back({Step::Detail, &L.detail, r});
         }
-        const Row last(&m_data, n - 1, &m_fields);
-        closeGroups(0, last);
-        finishPage();
-        return std::move(m_out);
+        close(0, n - 1);
+        return steps;
     }
 
-private:
+    static bool prints(const Band *b) { return b && (b->height > 0 || !b->children.empty()); }
+
+    static double treeHeight(const Band &b)
+    {
+        double h = std::max(b.height, 0.0);
+        for (const Band &child : b.children)
+            h += treeHeight(child);
+        return h;
+    }
+
+    // The printing band before step i, if any.
+    static const Band *previousBand(const std::vector<Step> &steps, size_t i)
+    {
+        while (i-- > 0) {
+            if (prints(steps[i].band))
+                return steps[i].band;
+        }
+        return nullptr;
+    }
+
+    static bool gluedToPrevious(const std::vector<Step> &steps, size_t i)
+    {
+        const Band *previous = previousBand(steps, i);
+        return previous && (previous->keepWithNext || steps[i].band->keepWithPrevious);
+    }
+
+    // The height of step i's band with the bands kept together with it that follow.
+    static double blockHeight(const std::vector<Step> &steps, size_t i)
+    {
+        double h = treeHeight(*steps[i].band);
+        for (size_t k = i + 1; k < steps.size(); ++k) {
+            if (!prints(steps[k].band))
+                continue;
+            if (!gluedToPrevious(steps, k))
+                break;
+            h += treeHeight(*steps[k].band);
+        }
+        return h;
+    }
+
     void checkGroups() const
     {
         bool keyed = false;
@@ -244,30 +331,35 @@ private:
         return row.number(c.field);
     }
 
-    // Footers of the open groups from the innermost out to `outermost`.
-    void closeGroups(size_t outermost, const Row &row)
-    {
-        for (size_t g = L.groups.size(); g-- > outermost;) {
-            if (!m_open[g])
-                continue;
-            if (L.groups[g].footer)
-                print(*L.groups[g].footer, row);
-            m_open[g] = false;
-        }
-    }
-
     void startPage()
     {
         Page p;
         p.size = m_paper;
         m_out.pages.push_back(std::move(p));
         m_y = L.marginTop;
+        const Row row = m_currentRow ? *m_currentRow : Row(&m_data, -1, &m_fields);
         for (size_t g = 0; g < m_open.size(); ++g) {
-            if (m_open[g] && L.groups[g].repeatOnEveryPage)
-                emitBand(L.groups[g].header,
-                         m_currentRow ? *m_currentRow : Row(&m_data, -1, &m_fields));
+            if (!m_open[g])
+                continue;
+            const Band &header = L.groups[g].header;
+            if (L.groups[g].repeatOnEveryPage)
+                emitBand(header, row);
+            else if (!header.continuedMark.isEmpty())
+                emitBand(header, row, header.continuedMark);
         }
         m_bodyTop = m_y;
+    }
+
+    // Ends the page and starts the next for `next`, with the column titles above it when it
+    // needs them.
+    void newPage(const Band &next, const Row &row)
+    {
+        finishPage();
+        m_currentRow = &row;
+        startPage();
+        m_currentRow = nullptr;
+        if (next.needsColumnTitles && m_titles)
+            emitBand(*m_titles, row);
     }
 
     void finishPage()
@@ -285,20 +377,19 @@ private:
     {
         if (band.height <= 0 && band.children.empty())
             return;
-        if (m_y + band.height > m_limit + 1e-9 && m_y > m_bodyTop + 1e-9) {
-            finishPage();
-            m_currentRow = &row;
-            startPage();
-            m_currentRow = nullptr;
-        }
+        if (m_y + band.height > m_limit + 1e-9 && m_y > m_bodyTop + 1e-9)
+            newPage(band, row);
         emitBand(band, row);
         for (const Band &child : band.children)
             print(child, row);
     }
 
-    // Puts the band's texts and lines on the current page at m_y and moves down.
-    void emitBand(const Band &band, const Row &row)
+    // Puts the band's texts and lines on the current page at m_y and moves down; `mark`
+    // follows the texts of its fields and computed cells.
+    void emitBand(const Band &band, const Row &row, const QString &mark = QString())
     {
+        if (band.columnTitles)
+            m_titles = &band;
         Page &page = m_out.pages.back();
         const double left = L.marginLeft;
         const double right = m_paper.width() - L.marginRight;
@@ -312,6 +403,8 @@ private:
             QString text = cellText(c, row);
             if (text.isEmpty())
                 continue;
+            if (c.kind == CellKind::Field || c.kind == CellKind::Computed)
+                text += mark;
             TextItem t;
             t.box = box;
             t.text = std::move(text);
@@ -319,6 +412,7 @@ private:
             t.pointSize = c.pointSize > 0 ? c.pointSize : L.pointSize;
             t.bold = c.bold;
             t.alignment = c.alignment;
+            t.fit = c.fit;
             page.texts.push_back(std::move(t));
         }
         m_y = bottom;
@@ -374,6 +468,7 @@ private:
     std::vector<double> m_totals;
     std::vector<bool> m_open;
     const Row *m_currentRow = nullptr;
+    const Band *m_titles = nullptr; // the column titles printed last
 };
 
 } // namespace

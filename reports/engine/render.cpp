@@ -1,10 +1,12 @@
 #include "render.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <algorithm>
 #include <optional>
 
 namespace reports {
@@ -41,6 +43,27 @@ bool paintPages(QPagedPaintDevice &device, const PreparedReport &report, int fro
         renderPage(painter, report.pages[size_t(i)], pixelsPerMm);
     }
     return painter.end();
+}
+
+// A text wider than its box: drawn up to a fifth smaller, and when that is not enough, at
+// that size ended with "…", never cut off at the box's edge. False when it fits as it is.
+bool drawFitted(QPainter &painter, const QFont &font, const QRectF &box, const TextItem &t)
+{
+    // The font's size is in the painter's units, so the widths come out in millimetres.
+    const double width = QFontMetricsF(font, painter.device()).horizontalAdvance(t.text);
+    if (width <= box.width())
+        return false;
+    constexpr double smallest = 0.8;
+    QFont smaller = font;
+    // A little below the exact ratio: hinting may widen a smaller font's texts.
+    smaller.setPointSizeF(font.pointSizeF() * std::max(smallest, box.width() / width * 0.97));
+    painter.setFont(smaller);
+    const QFontMetricsF metrics(smaller, painter.device());
+    const QString text = metrics.horizontalAdvance(t.text) <= box.width()
+        ? t.text
+        : metrics.elidedText(t.text, Qt::ElideRight, box.width());
+    painter.drawText(box, t.alignment | Qt::TextSingleLine, text);
+    return true;
 }
 
 } // namespace
@@ -85,7 +108,10 @@ void renderPage(QPainter &painter, const Page &page, double pixelsPerMm)
         previous = &t;
         // A little air between a frame line and the text.
         const QRectF box = t.box.adjusted(0.5, 0, -0.5, 0);
-        painter.drawText(box, t.alignment | Qt::TextSingleLine, t.text);
+        if (t.fit && drawFitted(painter, font, box, t))
+            previous = nullptr; // the painter's font is no longer the text's
+        else
+            painter.drawText(box, t.alignment | Qt::TextSingleLine, t.text);
     }
     painter.restore();
 }

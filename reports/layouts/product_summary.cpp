@@ -4,8 +4,10 @@ using namespace reports;
 using namespace layouts;
 
 namespace {
+// The item's boxes per piece stand in a column of their own: items of one name that differ
+// only in it would otherwise print as look-alike lines.
 constexpr double kKind = 8, kKindW = 40, kVid = 48, kVidW = 40, kNote = 88, kNoteW = 32,
-                 kMass = 120, kMassW = 30, kQty = 155, kQtyW = 35;
+                 kFactor = 120, kFactorW = 20, kMass = 140, kMassW = 25, kQty = 165, kQtyW = 25;
 } // namespace
 
 TForm17::TForm17(db::Connection *connection, QObject *parent)
@@ -16,7 +18,7 @@ TForm17::TForm17(db::Connection *connection, QObject *parent)
     t_Report.setObjectName(QStringLiteral("t_Report"));
     t_Report.setSql(QStringList {
         QStringLiteral("select sum(smena.kol_vo-smena.brak) as kolvo, vid_oper.vid,"),
-        QStringLiteral("inventory_items.nom, oper.naimen, color,  "
+        QStringLiteral("inventory_items.nom, oper.naimen, color, inventory_items.massa, "
                        "round((inventory_items.massa*sum(smena.kol_vo-smena.brak))::numeric,2) "
                        "as mass"),
         QStringLiteral("from accounts_dep.smena,accounts_dep.inventory_items,accounts_dep."
@@ -34,12 +36,14 @@ TForm17::TForm17(db::Connection *connection, QObject *parent)
         computedCell(productKind, kKind, kKindW),
         fieldCell(QStringLiteral("vid"), kVid, kVidW).centred(),
         computedCell(colourNote, kNote, kNoteW),
+        fieldCell(QStringLiteral("massa"), kFactor, kFactorW).centred(),
         fieldCell(QStringLiteral("mass"), kMass, kMassW).centred(),
         fieldCell(QStringLiteral("kolvo"), kQty, kQtyW).centred(),
     });
     m_layout = summaryScheme(
         QStringLiteral("Отчет по продукции"),
-        {columnLabel(QStringLiteral("Коробки"), kMass, kMassW),
+        {columnLabel(QStringLiteral("Кор./шт."), kFactor, kFactorW),
+         columnLabel(QStringLiteral("Коробки"), kMass, kMassW),
          columnLabel(QStringLiteral("Количество"), kQty, kQtyW)},
         {std::move(item)}, std::move(detail),
         {sumCell(QStringLiteral("mass"), kMass, kMassW).withMask(QStringLiteral("#0")).centred(),

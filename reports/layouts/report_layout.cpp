@@ -18,6 +18,7 @@ void ReportLayout::setPeriod(const QDate &from, const QDate &to)
 
 void ReportLayout::setProductKind(int item)
 {
+    m_productKind = item;
     // Fixed filter texts: nothing the user typed reaches them.
     if (item == 1 || item == 2) {
         m_query->setFilter(item == 1 ? QStringLiteral("naimen=0") : QStringLiteral("naimen=1"));
@@ -29,7 +30,13 @@ void ReportLayout::setProductKind(int item)
 
 const reports::PreparedReport &ReportLayout::prepare()
 {
-    m_prepared = reports::prepare(m_layout, *m_query, m_caption);
+    // A report of one product kind says so after its caption.
+    QString caption = m_caption;
+    if (m_productKind == 1)
+        caption += QStringLiteral(" — Готовая продукция");
+    else if (m_productKind == 2)
+        caption += QStringLiteral(" — Заготовки");
+    m_prepared = reports::prepare(m_layout, *m_query, caption);
     return m_prepared;
 }
 
@@ -84,7 +91,16 @@ Group keyGroup(const QString &field, std::vector<Cell> footerCells, const Frame 
     g.keyField = field;
     g.header = line({fieldCell(field, 0, 190).inBold()});
     g.footer = line(std::move(footerCells), footerFrame);
+    keepTogether(g);
     return g;
+}
+
+void keepTogether(Group &g)
+{
+    g.header.continuedMark = QStringLiteral(" (продолжение)");
+    g.header.keepWithNext = true;
+    if (g.footer)
+        g.footer->keepWithPrevious = true;
 }
 
 Layout summaryScheme(const QString &name, std::vector<Cell> columnLabels, std::vector<Group> groups,
@@ -96,12 +112,12 @@ Layout summaryScheme(const QString &name, std::vector<Cell> columnLabels, std::v
     l.title = Band {}; // height zero: prints nothing
 
     Group report; // the report header: no break, printed once
-    report.header.height = 7 + (columnLabels.empty() ? 0 : kLine);
-    report.header.cells.push_back(captionCell(0, 190).inBold().sized(11).at(0, 7));
-    for (Cell &c : columnLabels) {
-        c.y = 7;
-        c.height = kLine;
-        report.header.cells.push_back(std::move(c));
+    report.header.height = 7;
+    report.header.cells.push_back(captionCell(0, 190).inBold().sized(11).fitted());
+    if (!columnLabels.empty()) {
+        Band titles = line(std::move(columnLabels));
+        titles.columnTitles = true;
+        report.header.children.push_back(std::move(titles));
     }
     Band spacer;
     spacer.height = 2;
@@ -109,6 +125,7 @@ Layout summaryScheme(const QString &name, std::vector<Cell> columnLabels, std::v
     Band totals;
     totals.height = 7;
     totals.frame = Frame::all();
+    totals.needsColumnTitles = true;
     totals.cells.push_back(labelCell(QStringLiteral("Итого:"), 1, 30).inBold());
     for (Cell &c : grandTotals)
         totals.cells.push_back(std::move(c.inBold().overReport()));

@@ -28,7 +28,8 @@ public:
     // ("naimen=0"), 2 blanks ("naimen=1"), as the query's own filter.
     void setProductKind(int item);
 
-    // Lays the open query out into pages (kept until the next prepare).
+    // Lays the open query out into pages (kept until the next prepare); the caption names the
+    // product kind when one is chosen.
     const reports::PreparedReport &prepare();
     const reports::PreparedReport &prepared() const { return m_prepared; }
     // Shows the prepared pages in the preview, from which the user prints.
@@ -42,6 +43,7 @@ protected:
 private:
     db::Dataset *m_query;
     QString m_caption;
+    int m_productKind = 0;
     reports::PreparedReport m_prepared;
 };
 
@@ -61,9 +63,12 @@ QVariant colourNote(const reports::Row &row);
 reports::Layout summaryScheme(const QString &name, std::vector<reports::Cell> columnLabels,
                               std::vector<reports::Group> groups, reports::Band detail,
                               std::vector<reports::Cell> grandTotals);
-// A group on a field whose header prints the key in bold at the left margin.
+// A group on a field whose header prints the key in bold at the left margin (kept together).
 reports::Group keyGroup(const QString &field, std::vector<reports::Cell> footerCells,
                         const reports::Frame &footerFrame = {});
+// The group's header goes on over a page break marked " (продолжение)" and never stays alone
+// at the foot of a page; its footer never stands alone at the top of one.
+void keepTogether(reports::Group &g);
 // A band of one line of the summaries.
 reports::Band line(std::vector<reports::Cell> cells, const reports::Frame &frame = {});
 // An amount: two decimals, at the right.

@@ -4,9 +4,11 @@ using namespace reports;
 using namespace layouts;
 
 namespace {
-constexpr double kMarka = 0, kMarkaW = 28, kVid = 28, kVidW = 28, kColor = 56, kColorW = 10,
-                 kKind = 66, kKindW = 32, kBrk = 98, kBrkW = 14, kNom = 112, kNomW = 42, kQty = 154,
-                 kQtyW = 16, kSum = 170, kSumW = 20;
+// Every number under its own title, the boxes under "Коробки", with room between the columns;
+// the texts of the narrow columns are fitted rather than run into their neighbours.
+constexpr double kMarka = 0, kMarkaW = 24, kVid = 25, kVidW = 18, kColor = 44, kColorW = 9,
+                 kKind = 54, kKindW = 30, kBrk = 85, kBrkW = 11, kNom = 98, kNomW = 38, kMass = 137,
+                 kMassW = 17, kQty = 155, kQtyW = 15, kSum = 171, kSumW = 19;
 } // namespace
 
 TForm25::TForm25(db::Connection *connection, QObject *parent)
@@ -33,7 +35,7 @@ TForm25::TForm25(db::Connection *connection, QObject *parent)
 
     Group item = keyGroup(QStringLiteral("nom"),
                           {sumCell(QStringLiteral("brk"), kBrk, kBrkW).inBold().right(),
-                           money(sumCell(QStringLiteral("mass"), kNom, kNomW)).inBold(),
+                           money(sumCell(QStringLiteral("mass"), kMass, kMassW)).inBold(),
                            sumCell(QStringLiteral("kolvo"), kQty, kQtyW).inBold().right(),
                            money(sumCell(QStringLiteral("summa"), kSum, kSumW)).inBold()});
     // The header names the requisition. The rows come ordered by requisition, then item: the
@@ -44,24 +46,27 @@ TForm25::TForm25(db::Connection *connection, QObject *parent)
         return QVariant(r.text(QStringLiteral("s_number")) + u'\n' + r.text(QStringLiteral("nom")));
     };
     item.header = line({fieldCell(QStringLiteral("s_number"), 0, 190).inBold()});
+    keepTogether(item);
     Band detail = line({
-        fieldCell(QStringLiteral("marka"), kMarka, kMarkaW),
-        fieldCell(QStringLiteral("vid"), kVid, kVidW),
+        fieldCell(QStringLiteral("marka"), kMarka, kMarkaW).fitted(),
+        fieldCell(QStringLiteral("vid"), kVid, kVidW).fitted(),
         fieldCell(QStringLiteral("color"), kColor, kColorW).centred(),
-        computedCell(productKind, kKind, kKindW),
+        computedCell(productKind, kKind, kKindW).fitted(),
         fieldCell(QStringLiteral("brk"), kBrk, kBrkW).right(),
-        fieldCell(QStringLiteral("nom"), kNom, kNomW),
+        fieldCell(QStringLiteral("nom"), kNom, kNomW).fitted(),
+        money(fieldCell(QStringLiteral("mass"), kMass, kMassW)),
         fieldCell(QStringLiteral("kolvo"), kQty, kQtyW).right(),
         fieldCell(QStringLiteral("summa"), kSum, kSumW).withMask(QStringLiteral("#0.000")).right(),
     });
     m_layout = summaryScheme(QStringLiteral("Детальный отчет по заявкам"),
                              {columnLabel(QStringLiteral("Брак"), kBrk, kBrkW),
                               columnLabel(QStringLiteral("Номенкл."), kNom, kNomW),
+                              columnLabel(QStringLiteral("Коробки"), kMass, kMassW),
                               columnLabel(QStringLiteral("Кол-во"), kQty, kQtyW),
                               columnLabel(QStringLiteral("Сумма"), kSum, kSumW)},
                              {std::move(item)}, std::move(detail),
                              {sumCell(QStringLiteral("brk"), kBrk, kBrkW).right(),
-                              money(sumCell(QStringLiteral("mass"), kNom, kNomW)),
+                              money(sumCell(QStringLiteral("mass"), kMass, kMassW)),
                               sumCell(QStringLiteral("kolvo"), kQty, kQtyW).right(),
                               money(sumCell(QStringLiteral("summa"), kSum, kSumW))});
 }

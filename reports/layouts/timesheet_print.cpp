@@ -3,7 +3,8 @@
 using namespace reports;
 
 namespace {
-constexpr double kFio = 0, kFioW = 62, kDay0 = 62, kDayW = 6.2, kTotalW = 15, kLine = 6;
+// The name takes what the days and the total leave of the 277 mm; a longer name is fitted.
+constexpr double kFio = 0, kFioW = 69, kDay0 = 69, kDayW = 6.2, kTotalW = 15, kLine = 6;
 constexpr double kTotal = kDay0 + 31 * kDayW;
 
 QString day(int d)
@@ -56,7 +57,7 @@ TForm15::TForm15(db::Connection *connection, QObject *parent)
     Band detail;
     detail.height = kLine;
     detail.frame = Frame::aboveBelow(PenStyle::GreyDotted);
-    detail.cells.push_back(fieldCell(QStringLiteral("fio"), kFio, kFioW));
+    detail.cells.push_back(fieldCell(QStringLiteral("fio"), kFio, kFioW).fitted());
     for (int d = 1; d <= 31; ++d)
         detail.cells.push_back(fieldCell(day(d), kDay0 + (d - 1) * kDayW, kDayW)
                                    .centred()
