@@ -56,6 +56,7 @@ bool startProgram(const QStringList &arguments)
     // The journal's grid shows the data module's datasets, so the module comes first.
     f.dataModule = new TDataModule6;
     f.dataModule->showHiddenCommands = config.showHiddenCommands;
+    f.dataModule->keepJournalDate = config.keepJournalDate;
     f.journal = new TForm1;
     // The stored account connects before anyone logs in, for the version check; it goes to
     // the database the program was started on.
