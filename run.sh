@@ -35,4 +35,8 @@ else
     psql -X -q -v ON_ERROR_STOP=1 -h "$pgdata" -p "$port" -U tabel_admin -d tabel_demo \
         -f schema/upgrade.sql >/dev/null
 fi
+echo "Запускается Tabel на демонстрационной базе tabel_demo (127.0.0.1:$port)."
+echo "Вход: логин wvk, пароль wuvbzad (или 4739, начальный текст поля пароля, он же код"
+echo "доступа); другие демонстрационные логины (senior, clerk, checker, plonta...) в README.md."
+echo "База в psql: psql -h 127.0.0.1 -p $port -U tabel_admin tabel_demo (пароль tabel_admin)."
 TABEL_SHOW_HIDDEN_COMMANDS=1 exec build-run/tabel "127.0.0.1:$port" tabel_demo

@@ -103,6 +103,7 @@ bool startProgram(const QStringList &arguments)
     Forms &f = forms();
     f.dataModule = new TDataModule6;
     f.dataModule->showHiddenCommands = config.showHiddenCommands;
+    f.dataModule->keepJournalDate = config.keepJournalDate;
     defineWindows(f);
     // The stored account connects before anyone logs in, for the version check; it goes to
     // the database the program was started on. The server takes longer to answer than the

@@ -61,6 +61,7 @@ AppConfig AppConfig::load()
             s.setValue(QStringLiteral("password"), c.password);
             s.setValue(QStringLiteral("show_hidden_commands"), c.showHiddenCommands);
             s.setValue(QStringLiteral("access_code"), c.accessCode);
+            s.setValue(QStringLiteral("keep_journal_date"), c.keepJournalDate);
         } else {
             c.server = s.value(QStringLiteral("server"), c.server).toString();
             c.port = s.value(QStringLiteral("port"), c.port).toInt();
@@ -70,6 +71,7 @@ AppConfig AppConfig::load()
             c.showHiddenCommands
                 = switchedOn(s.value(QStringLiteral("show_hidden_commands")).toString());
             c.accessCode = accessCodeOn(s.value(QStringLiteral("access_code")), c.accessCode);
+            c.keepJournalDate = switchedOn(s.value(QStringLiteral("keep_journal_date")).toString());
         }
         s.sync();
     }

@@ -18,6 +18,9 @@ struct AppConfig
     // The password field's initial text logs in as the stored account; `access_code=false`
     // makes it an ordinary password.
     bool accessCode = true;
+    // Every return to the journal from another window puts it back on today's date; on, the
+    // journal keeps the date (and shift) the clerk chose (key keep_journal_date).
+    bool keepJournalDate = false;
 
     static QString filePath();
     // Writes the defaults when the file is missing. The file holds a password, so it is kept

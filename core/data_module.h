@@ -35,6 +35,9 @@ public:
     // Shows the commands the delivered layout hides (tabel.conf "show_hidden_commands"); the
     // access modes still enable and disable them. Windows read it each time they are shown.
     bool showHiddenCommands = false;
+    // The journal keeps its date across returns from other windows (tabel.conf
+    // "keep_journal_date"); off, each return puts it back on today.
+    bool keepJournalDate = false;
 
     // The decimal separator of numbers put into statement text, read by every version check.
     QString decimalSeparator;

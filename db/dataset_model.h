@@ -18,6 +18,11 @@ public:
         QString title;
         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
         bool visible = true;
+        // Numbers of the column with this many decimals, all alike ("48,00" beside
+        // "11722,69"); -1 shows each in general format. With `placesAsNeeded`, as many of them
+        // as the column's values need, still the same for every row.
+        int places = -1;
+        bool placesAsNeeded = false;
     };
 
     explicit DatasetModel(QObject *parent = nullptr);
@@ -35,7 +40,11 @@ public:
 
 private:
     QPointer<Dataset> m_dataset;
+    QString numberText(const QVariant &v, int column) const;
+    void countPlaces();
+
     QList<Column> m_columns;
+    QList<int> m_places; // decimals each column shows its numbers with, -1 general format
     QList<QMetaObject::Connection> m_links;
 };
 

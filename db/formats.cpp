@@ -163,6 +163,31 @@ double roundTo(double v, int places)
     return negative ? -r : r;
 }
 
+QString formatFixed(double v, int places)
+{
+    const double rounded = roundTo(v, places);
+    if (!std::isfinite(rounded))
+        return formatGeneral(rounded);
+    char text[400];
+    // No "-0,00": a value that rounds to zero has no sign.
+    const auto r = std::to_chars(text, text + sizeof text, rounded == 0 ? 0.0 : rounded,
+                                 std::chars_format::fixed, places);
+    if (r.ec != std::errc())
+        return formatGeneral(rounded);
+    QString out = QString::fromLatin1(text, int(r.ptr - text));
+    out.replace(u'.', u',');
+    return out;
+}
+
+int placesNeeded(double v, int places)
+{
+    const double rounded = roundTo(v, places);
+    int needed = 0;
+    while (needed < places && roundTo(rounded, needed) != rounded)
+        ++needed;
+    return needed;
+}
+
 QString sqlDateText(const QDate &d)
 {
     return d.toString(QStringLiteral("dd.MM.yyyy"));

@@ -12,6 +12,11 @@ namespace db {
 QString formatGeneral(double v);
 // Rounds to `places` decimals, ties to even on the decimal value (2,5 -> 2; 0,125 -> 0,12).
 double roundTo(double v, int places);
+// Fixed format: rounded as roundTo rounds, with exactly `places` decimals and "," as the
+// separator ("11722,69", "48,00", "-0,5" with 1; a value that rounds to zero is "0,00").
+QString formatFixed(double v, int places);
+// How many of `places` decimals v needs once rounded to them (12,50 with 3 needs 1).
+int placesNeeded(double v, int places);
 // "dd.MM.yyyy" for statements that take a date as day.month.year text.
 QString sqlDateText(const QDate &d);
 // A number typed by the user in the program's format (",", also "."); throws ConversionError.

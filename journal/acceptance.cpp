@@ -96,10 +96,14 @@ void JournalAcceptance::deleteCurrent()
 {
     db::Dataset &ds = m_journal.currentJournal();
     const QDate date = m_journal.journalDate();
-    if (ds.isEmpty() || isAccepted(ds) || ds.isNull(QStringLiteral("id")))
+    if (ds.isEmpty() || ds.isNull(QStringLiteral("id")))
         return;
-    TDataModule6 &dm = dataModule();
     const qint64 id = ds.asInteger(QStringLiteral("id"));
+    if (isAccepted(ds)) {
+        m_journal.tellAcceptedRefusal(id, true);
+        return;
+    }
+    TDataModule6 &dm = dataModule();
     // The journal is a snapshot: another client may have accepted the record since, and an
     // accepted record stays. The worker comes back from the row that was deleted.
     dm.DelSmena.setText(QStringLiteral("delete from accounts_dep.smena where id=:id and ok is "

@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -177,6 +178,8 @@ TForm1::TForm1(QWidget *parent)
     const int widths[] = {220, 130, 120, 130, 175, 50, 60, 50, 80, 70, 40, 85, 70};
     for (int c = 0; c < int(std::size(widths)); ++c)
         DBGrid2->horizontalHeader()->resizeSection(c, widths[c]);
+    // "Вид" shows the kind's name and sorts by its number.
+    DBGrid2->setSortColumn(QStringLiteral("naimen"), 3);
     DBGrid2->setCellStyler([this](const QString &field, int row, QFont &font, QColor &color) {
         DBGrid2DrawColumnCell(field, row, font, color);
     });
@@ -198,6 +201,8 @@ TForm1::TForm1(QWidget *parent)
     bottom->addStretch(1);
     Button4->setAutoDefault(false);
     bottom->addWidget(Button4);
+    StatusBar1 = named(new QStatusBar, "StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
 
     // Main menu.
     MainMenu1 = named(new QMenuBar, "MainMenu1");
@@ -257,6 +262,7 @@ TForm1::TForm1(QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(DBGrid2, 1);
     layout->addLayout(bottom);
+    layout->addWidget(StatusBar1);
     resize(1240, 640);
 
     auto on = [this](auto *sender, auto signal, void (TForm1::*slot)()) {
@@ -282,6 +288,8 @@ TForm1::TForm1(QWidget *parent)
     connect(DBGrid2, &ui::DataGrid::titleClicked, this,
             [this](int c) { ui::guarded(this, [&] { DBGrid2TitleClick(c); }); });
     on(DBGrid2, &ui::DataGrid::rowDoubleClicked, &TForm1::DBGrid2DblClick);
+    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, StatusBar1,
+            &QStatusBar::clearMessage);
     on(Button1, &QPushButton::clicked, &TForm1::Button1Click);
     on(Button2, &QPushButton::clicked, &TForm1::Button2Click);
     on(Button3, &QPushButton::clicked, &TForm1::Button3Click);
@@ -336,6 +344,14 @@ void TForm1::reloadWithSort(const QString &sort, bool keepRowNumber, int rowNumb
         ds.setRecNo(rowNumber);
 }
 
+void TForm1::tellAcceptedRefusal(qint64 id, bool deleting)
+{
+    StatusBar1->showMessage(
+        QStringLiteral("Запись журнала № %1 принята: %2 её нельзя")
+            .arg(id)
+            .arg(deleting ? QStringLiteral("удалить") : QStringLiteral("изменить")));
+}
+
 void TForm1::showEvent(QShowEvent *e)
 {
     ui::Window::showEvent(e);
@@ -366,12 +382,15 @@ bool TForm1::eventFilter(QObject *o, QEvent *e)
 void TForm1::FormActivate()
 {
     ComboBox1->setCurrentIndex(ComboBox1->findText(ui::currentStyle()));
-    {
+    // The login's activation opens on today; the returns keep the clerk's date when the
+    // setting asks for it (the day-off mark still shows that date's).
+    if (!m_activated || !dataModule().keepJournalDate) {
         const QSignalBlocker block(DateT);
         DateT->setDate(ui::today());
+        if (isWeekend(ui::today()))
+            CBox1->setChecked(true);
     }
-    if (isWeekend(ui::today()))
-        CBox1->setChecked(true);
+    m_activated = true;
     // All four shifts, so "Смена №2" to "Переработка" show their records without a date
     // change first.
     reopenShifts(true);
@@ -487,11 +506,16 @@ void TForm1::Button2Click()
     db::Dataset &ds = currentJournal();
     const int row = ds.recNo();
     const QString sort = ds.sort();
-    const bool opened
-        = ds.isOpen() && !ds.isEmpty() && ds.asString(QStringLiteral("ok")) != QLatin1String("ok");
+    const bool hasRow = ds.isOpen() && !ds.isEmpty();
+    const bool accepted = hasRow && ds.asString(QStringLiteral("ok")) == QLatin1String("ok");
+    const qint64 id = accepted ? ds.asInteger(QStringLiteral("id")) : 0;
+    const bool opened = hasRow && !accepted;
     if (opened)
         openChild([] { forms().entryEditor->openForChanging(); });
     reloadWithSort(sort, opened, row);
+    // After the reload, which moves the current row and so clears the status line.
+    if (accepted)
+        tellAcceptedRefusal(id, false);
 }
 
 void TForm1::Button3Click()

@@ -13,6 +13,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QRadioButton;
+class QStatusBar;
 class QAction;
 namespace db {
 class Dataset;
@@ -43,6 +44,9 @@ public:
     // The same with a sort text noted earlier (before a window opened whose return reloads
     // the journal on activation).
     void reloadWithSort(const QString &sort, bool keepRowNumber, int rowNumber = 0);
+    // "Изменить" and "Удалить" on an accepted record do nothing; the status line says why.
+    // The text stays until the journal's current row changes.
+    void tellAcceptedRefusal(qint64 id, bool deleting);
 
     // Top panel
     QRadioButton *RadioButton1, *RadioButton2, *RadioButton3, *RadioButton4;
@@ -52,6 +56,7 @@ public:
     ui::DataGrid *DBGrid2;
     // Bottom panel
     QPushButton *Button1, *Button2, *Button3, *Button5, *Button6, *Button8, *Button4;
+    QStatusBar *StatusBar1; // why a command did nothing
     // Main menu
     QMenuBar *MainMenu1;
     QMenu *menuDirectories, *menuStores, *menuMarketing, *menuProduction, *menuReports;
@@ -113,6 +118,7 @@ private:
     // The commands the delivered layout hides, shown when the setting asks for them.
     void showHiddenCommands(bool show);
     bool m_firstShowDone = false;
+    bool m_activated = false; // the login's activation has run
     bool m_timerCheckRunning = false; // the version check of a tick, its error box included
     QWidget *m_calendarPopup = nullptr;
 };

@@ -110,9 +110,11 @@ QList<db::DatasetModel::Column> PeriodReportWindow::reportColumns(bool withWorke
         {QStringLiteral("marka"), QStringLiteral("Марка изделия"), left, true},
         {QStringLiteral("vid"), QStringLiteral("Операция"), left, true},
         {QStringLiteral("naimen"), QStringLiteral("Вид"), left, true},
-        {QStringLiteral("kolvo"), QStringLiteral("Кол-во"), right, true},
-        {QStringLiteral("brk"), QStringLiteral("Брак"), right, true},
-        {QStringLiteral("summa"), QStringLiteral("Сумма"), right, true},
+        // Quantities with the decimals of material quantities where a row has any, amounts
+        // with two as the printed reports show them.
+        {QStringLiteral("kolvo"), QStringLiteral("Кол-во"), right, true, 3, true},
+        {QStringLiteral("brk"), QStringLiteral("Брак"), right, true, 0},
+        {QStringLiteral("summa"), QStringLiteral("Сумма"), right, true, 2},
     };
     if (withWorker)
         columns.prepend({QStringLiteral("fio"), QStringLiteral("ФИО"), left, true});
@@ -155,6 +157,23 @@ void PeriodReportWindow::Button1Click()
     m_query.close();
     applySelection(m_query, DTPicker1->date(), DTPicker2->date(), RadioGroup1->itemIndex());
     m_query.open();
+    fitColumns();
+}
+
+void PeriodReportWindow::fitColumns()
+{
+    // The kind column is drawn with the kind's name, not its number: it keeps its width.
+    const auto &columns = DBGrid1->gridModel()->columns();
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i].field != QLatin1String("naimen"))
+            DBGrid1->resizeColumnToContents(i);
+    }
+}
+
+void PeriodReportWindow::notYetMade(QPushButton *button, const QString &why)
+{
+    button->setEnabled(false);
+    button->setToolTip(why);
 }
 
 } // namespace reports

@@ -47,8 +47,13 @@ protected:
     // The buttons' column at the right, for the windows' own buttons (top to bottom).
     QVBoxLayout *buttons() const { return m_buttons; }
     QPushButton *addButton(const QString &text, const char *name);
+    // A button with nothing behind it yet: shown where it belongs, not as a live command.
+    static void notYetMade(QPushButton *button, const QString &why);
 
 private:
+    // Every column as wide as its title and values, after each "Отбор".
+    void fitColumns();
+
     db::Dataset m_query;
     QVBoxLayout *m_buttons;
 };

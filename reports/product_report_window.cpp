@@ -21,6 +21,7 @@ TForm13::TForm13(QWidget *parent)
 {
     setObjectName(QStringLiteral("TForm13"));
     Button2 = addButton(QStringLiteral("Печать"), "Button2");
+    notYetMade(Button2, QStringLiteral("Печать этого отчета пока не сделана"));
     Button3 = addButton(QStringLiteral("Выход"), "Button3");
     connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
     resize(860, 560);

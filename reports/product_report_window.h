@@ -10,6 +10,6 @@ public:
     explicit TForm13(QWidget *parent = nullptr);
     db::Dataset &i_Report() { return query(); }
 
-    QPushButton *Button2; // "Печать": no printout behind it yet
+    QPushButton *Button2; // "Печать": no printout behind it yet: disabled
     QPushButton *Button3; // "Выход"
 };

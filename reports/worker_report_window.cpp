@@ -20,7 +20,10 @@ TForm12::TForm12(QWidget *parent)
     setObjectName(QStringLiteral("TForm12"));
     Button4 = addButton(QStringLiteral("Отчет"), "Button4");
     Button2 = addButton(QStringLiteral("Детальный отчет"), "Button2");
+    notYetMade(Button4, QStringLiteral("Этот отчет пока не сделан"));
+    notYetMade(Button2, QStringLiteral("Детальный отчет пока не сделан"));
     Button3 = addButton(QStringLiteral("Выход"), "Button3");
     connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
-    setFixedSize(980, 560);
+    // Wide enough for every column, "Сумма" included; the clerk may make it wider.
+    resize(1180, 560);
 }

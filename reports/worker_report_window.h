@@ -10,7 +10,7 @@ public:
     explicit TForm12(QWidget *parent = nullptr);
     db::Dataset &w_Report() { return query(); }
 
-    QPushButton *Button4; // "Отчет": no report behind it yet
-    QPushButton *Button2; // "Детальный отчет": no report behind it yet
+    QPushButton *Button4; // "Отчет": no report behind it yet: disabled
+    QPushButton *Button2; // "Детальный отчет": no report behind it yet: disabled
     QPushButton *Button3; // "Выход"
 };

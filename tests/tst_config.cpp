@@ -62,11 +62,13 @@ void TestConfig::firstStartWritesPrivateDefaults()
     QCOMPARE(QFile::permissions(path) & kOthers, QFileDevice::Permissions());
     QVERIFY(QFile::permissions(path) & QFileDevice::ReadOwner);
     QVERIFY(!c.showHiddenCommands);
+    QVERIFY(!c.keepJournalDate);
 
     QSettings s(path, QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("login")).toString(), QStringLiteral("wvk"));
     QCOMPARE(s.value(QStringLiteral("password")).toString(), QStringLiteral("wuvbzad"));
     QCOMPARE(s.value(QStringLiteral("show_hidden_commands")).toString(), QStringLiteral("false"));
+    QCOMPARE(s.value(QStringLiteral("keep_journal_date")).toString(), QStringLiteral("false"));
 }
 
 void TestConfig::olderFileMadePrivate()

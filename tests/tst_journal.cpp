@@ -18,9 +18,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace testing;
@@ -79,6 +82,14 @@ struct Logged
                  qPrintable(p.seams.messages.texts().join('\n')));
     }
     TForm1 *j() const { return p.journal(); }
+    // Three records of shift 2 today, quantities 10, 11 and 12; the journal on shift 2.
+    void inOnShift2WithThreeRecords()
+    {
+        for (int i = 0; i < 3; ++i)
+            addRecord(p.db, {2, ui::today(), "no", 10.0 + i, 0, 1.5, i});
+        in();
+        j()->RadioButton2->click();
+    }
     int rows() const { return j()->DBGrid2->model()->rowCount(); }
 };
 
@@ -102,6 +113,7 @@ private Q_SLOTS:
     void okColoursAndNullOk();
     void titleClickSorts();
     void titleClickOnClosedShift();
+    void sortIndicatorFollowsSort();
     void dayOff();
     void refreshReopensAll();
     void menuOpenings_data();
@@ -114,6 +126,10 @@ private Q_SLOTS:
     void changeKeepsShiftSortAndRow();
     void noWindowNoActivation_data();
     void noWindowNoActivation();
+    void acceptedRowRefusalInStatusLine_data();
+    void acceptedRowRefusalInStatusLine();
+    void returnKeepsDateWhenSet_data();
+    void returnKeepsDateWhenSet();
     void calendarClosing_data();
     void calendarClosing();
     void typedDate_data();
@@ -255,6 +271,53 @@ void TestJournal::titleClickOnClosedShift()
     Q_EMIT j->DBGrid2->titleClicked(8);
     QCOMPARE(l.p.seams.messages.errors().size(), 1);
     QVERIFY(dataModule().Smena3.sort().isEmpty());
+}
+
+// The title of the column the journal is sorted by shows the direction, driven by clicks on
+// the titles; reloads that drop the sort take the arrow away, those that keep it keep it.
+void TestJournal::sortIndicatorFollowsSort()
+{
+    Logged l(kWednesday);
+    l.inOnShift2WithThreeRecords();
+    TForm1 *j = l.j();
+    j->show();
+    QVERIFY(QTest::qWaitForWindowExposed(j));
+    QHeaderView *titles = j->DBGrid2->horizontalHeader();
+    auto click = [&](int column) {
+        j->DBGrid2->scrollTo(j->DBGrid2->model()->index(0, column));
+        const int x = titles->sectionViewportPosition(column) + titles->sectionSize(column) / 2;
+        QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, QPoint(x, titles->height() / 2));
+    };
+    auto arrow = [&]() -> QString {
+        if (!titles->isSortIndicatorShown())
+            return QStringLiteral("none");
+        return QStringLiteral("%1 %2")
+            .arg(titles->sortIndicatorSection())
+            .arg(titles->sortIndicatorOrder() == Qt::DescendingOrder ? "desc" : "asc");
+    };
+    QCOMPARE(arrow(), QStringLiteral("none"));
+    click(8); // "Итого (р.)"
+    QCOMPARE(dataModule().Smena2.sort(), QStringLiteral("summa DESC, marka, fio, id ASC"));
+    QCOMPARE(arrow(), QStringLiteral("8 desc"));
+    click(8);
+    QCOMPARE(arrow(), QStringLiteral("8 asc"));
+    click(7); // "Брак" sorts nothing: the arrow stays where the sort is
+    QCOMPARE(arrow(), QStringLiteral("8 asc"));
+    click(3); // "Вид" sorts by the kind's number
+    QCOMPARE(dataModule().Smena2.sort(), QStringLiteral("naimen DESC, marka, fio, id ASC"));
+    QCOMPARE(arrow(), QStringLiteral("3 desc"));
+    click(6);
+    QCOMPARE(arrow(), QStringLiteral("6 asc"));
+
+    // "Изменить": the return reopens the shifts, the reload puts the sort back.
+    l.p.seams.modal.script(QStringLiteral("TForm11"), ScriptedModal::reject());
+    j->Button2->click();
+    QCOMPARE(arrow(), QStringLiteral("6 asc"));
+    // "Обновить" reopens without the sort.
+    j->Button8->click();
+    QCOMPARE(arrow(), QStringLiteral("none"));
+    j->hide();
+    QVERIFY(l.p.seams.messages.shown().isEmpty());
 }
 
 void TestJournal::dayOff()
@@ -488,11 +551,8 @@ void TestJournal::viewReturnsToRow()
 void TestJournal::changeKeepsShiftSortAndRow()
 {
     Logged l(kWednesday);
-    for (int i = 0; i < 3; ++i)
-        addRecord(l.p.db, {2, kWednesday, "no", 10.0 + i, 0, 1.5, i});
-    l.in();
+    l.inOnShift2WithThreeRecords();
     TForm1 *j = l.j();
-    j->RadioButton2->click();
     j->DBGrid2TitleClick(6);
     db::Dataset &ds = dataModule().Smena2;
     ds.setRecNo(2);
@@ -557,6 +617,91 @@ void TestJournal::noWindowNoActivation()
     QCOMPARE(l.p.seams.messages.texts(),
              action == QLatin1String("change") ? QStringList()
                                                : QStringList {"Не заведен расход ТМЦ!"});
+}
+
+void TestJournal::acceptedRowRefusalInStatusLine_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("Изменить") << "Button2"
+                              << "Запись журнала № %1 принята: изменить её нельзя";
+    QTest::newRow("Удалить") << "Button3"
+                             << "Запись журнала № %1 принята: удалить её нельзя";
+}
+
+// The command does nothing on an accepted record, as before, and the status line says why,
+// without a box; moving to another row takes the text away.
+void TestJournal::acceptedRowRefusalInStatusLine()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, said);
+    Logged l(kWednesday);
+    const int accepted = addRecord(l.p.db, {1, kWednesday, "ok", 10, 0, 1.5, 0});
+    addRecord(l.p.db, {1, kWednesday, "no", 10, 0, 1.5, 1});
+    l.in();
+    TForm1 *j = l.j();
+    db::Dataset &ds = dataModule().Smena1;
+    QVERIFY(ds.locate(QStringLiteral("id"), accepted, false));
+    QVERIFY(j->StatusBar1->currentMessage().isEmpty());
+
+    j->findChild<QPushButton *>(button)->click();
+    QCOMPARE(j->StatusBar1->currentMessage(), said.arg(accepted));
+    QVERIFY(l.p.seams.messages.shown().isEmpty());
+    QVERIFY(!l.p.seams.modal.shown().contains(QStringLiteral("TForm11")));
+    QCOMPARE(l.p.db.scalar(QStringLiteral("select count(*) from accounts_dep.smena where id = %1 "
+                                          "and ok = 'ok'")
+                               .arg(accepted)),
+             QStringLiteral("1"));
+    QCOMPARE(l.rows(), 2);
+
+    // The other row (the reload after "Изменить" has put the journal on the first).
+    j->DBGrid2->setCurrentIndex(j->DBGrid2->model()->index(ds.recNo() == 1 ? 1 : 0, 0));
+    QVERIFY(j->StatusBar1->currentMessage().isEmpty());
+}
+
+void TestJournal::returnKeepsDateWhenSet_data()
+{
+    QTest::addColumn<QString>("setting"); // keep_journal_date in tabel.conf; null: no such line
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("no line: back to today") << QString() << false;
+    QTest::newRow("false: back to today") << "false" << false;
+    QTest::newRow("true: the date kept") << "true" << true;
+}
+
+// A directory opened from the menu and closed: the journal comes back on today (the default)
+// or, with the setting on, on the date and shift the clerk had, reloaded either way.
+void TestJournal::returnKeepsDateWhenSet()
+{
+    QFETCH(QString, setting);
+    QFETCH(bool, kept);
+    const QDate other = kWednesday.addDays(-2);
+    Logged l(kWednesday);
+    addRecord(l.p.db, {2, kWednesday});
+    for (int i = 0; i < 3; ++i)
+        addRecord(l.p.db, {2, other, "no", 10, 0, 1.5, i});
+    if (!setting.isNull()) {
+        QSettings c(l.p.configDir() + QStringLiteral("/tabel.conf"), QSettings::IniFormat);
+        c.setValue(QStringLiteral("keep_journal_date"), setting);
+    }
+    l.in();
+    TForm1 *j = l.j();
+    QCOMPARE(j->DateT->date(), kWednesday); // the login's activation opens on today anyway
+    j->DateT->setDate(other);
+    QTest::keyClick(j->DateT, Qt::Key_Return);
+    j->RadioButton2->click();
+    QCOMPARE(l.rows(), 3);
+
+    l.p.seams.modal.script(QStringLiteral("TForm30"), [&](QDialog *) {
+        // Written while the directory is open: only a reload on return shows it.
+        addRecord(l.p.db, {2, other, "no", 10, 0, 1.5, 3});
+        return int(QDialog::Rejected);
+    });
+    j->findChild<QAction *>(QStringLiteral("N19"))->trigger();
+    QVERIFY(!l.p.seams.modal.failed());
+    QCOMPARE(j->DateT->date(), kept ? other : kWednesday);
+    QCOMPARE(j->currentShift, 2);
+    QCOMPARE(l.rows(), kept ? 4 : 1);
+    QVERIFY(l.p.seams.messages.shown().isEmpty());
 }
 
 void TestJournal::calendarClosing_data()

@@ -10,9 +10,12 @@
 
 #include <QAction>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 
 using namespace reptest;
 
@@ -118,6 +121,9 @@ private Q_SLOTS:
     void productReport();
     void kindColumnDrawing();
     void periodEndExcluded();
+    void numbersOneFormatPerColumn();
+    void workerWindowShowsEveryColumn();
+    void commandsNotYetMadeAreDisabled();
     void leaving();
 };
 
@@ -192,7 +198,7 @@ void TestReportWindows::workerReport()
     for (int i = 0; i < names.size(); ++i) {
         const bool first = names[i] == p.name(w1);
         // (10 - 1) * 2.5 + 6 * 2.5 and (30 - 2) * 0.5
-        QCOMPARE(amounts[i], first ? QStringLiteral("37,5") : QStringLiteral("14"));
+        QCOMPARE(amounts[i], first ? QStringLiteral("37,50") : QStringLiteral("14,00"));
         QCOMPARE(marks[i],
                  p.scalar(QStringLiteral("select ii.marka from "
                                          "cmn_inventory_items.inventory_items ii join "
@@ -241,7 +247,7 @@ void TestReportWindows::productReport()
         QVERIFY(kind == 0 || finishedRow == (kind == 1));
         QCOMPARE(counts[i], finishedRow ? QStringLiteral("14") : QStringLiteral("30"));
         QCOMPARE(rejects[i], finishedRow ? QStringLiteral("4") : QStringLiteral("2"));
-        QCOMPARE(amounts[i], finishedRow ? QStringLiteral("25") : QStringLiteral("14"));
+        QCOMPARE(amounts[i], finishedRow ? QStringLiteral("25,00") : QStringLiteral("14,00"));
     }
     QVERIFY(p.messages().shown().isEmpty());
 }
@@ -319,6 +325,94 @@ void TestReportWindows::periodEndExcluded()
     });
     QCOMPARE(workerCount, QStringLiteral("3"));
     QCOMPARE(productCount, QStringLiteral("3"));
+}
+
+// Each number column shows its values with the same decimals and a comma: amounts with two,
+// quantities with as many as a row needs (here one), rejects whole.
+void TestReportWindows::numbersOneFormatPerColumn()
+{
+    Program p(QDate(2021, 4, 10));
+    p.in();
+    const int op = operationOfKind(p, 0);
+    p.addRecord({QDate(2021, 3, 2), 1, p.worker(0), 8, op, 10, 0, 1.1234}); // 11,234
+    p.addRecord({QDate(2021, 3, 2), 1, p.worker(1), 8, op, 6, 1, 2.5}); // 12,5
+    p.addRecord({QDate(2021, 3, 2), 1, p.worker(2), 8, op, 2.5, 0, 1}); // 2,5
+    QMap<QString, QStringList> worker, product;
+    const QStringList fields {"kolvo", "brk", "summa"};
+    openReport<TForm12>(p, "NWorkerReport", [&](TForm12 *w) {
+        select(w, kFrom, kTo, 0);
+        for (const QString &f : fields)
+            worker[f] = columnTexts(w->DBGrid1->model(), column(w, f));
+    });
+    openReport<TForm13>(p, "NProductReport", [&](TForm13 *w) {
+        select(w, kFrom, kTo, 0);
+        for (const QString &f : fields)
+            product[f] = columnTexts(w->DBGrid1->model(), column(w, f));
+    });
+    auto sorted = [](QStringList l) {
+        l.sort();
+        return l;
+    };
+    QCOMPARE(sorted(worker["kolvo"]), QStringList({"10,0", "2,5", "6,0"}));
+    QCOMPARE(sorted(worker["brk"]), QStringList({"0", "0", "1"}));
+    QCOMPARE(sorted(worker["summa"]), QStringList({"11,23", "12,50", "2,50"}));
+    QCOMPARE(product["kolvo"], QStringList({"18,5"}));
+    QCOMPARE(product["brk"], QStringList({"1"}));
+    QCOMPARE(product["summa"], QStringList({"26,23"}));
+    QVERIFY(p.messages().shown().isEmpty());
+}
+
+// The worker report opens wide enough for "Сумма" and may be made wider; after "Отбор" each
+// column is as wide as its longest text.
+void TestReportWindows::workerWindowShowsEveryColumn()
+{
+    Program p(QDate(2021, 4, 10));
+    p.in();
+    p.exec("update cmn_contractor.person set s_caption = 'Константинопольский-Задунайский "
+           "Вольдемар Ааронович' where s_code = '"
+           + QString::number(p.worker(0)) + "'");
+    p.addRecord({QDate(2021, 3, 2), 1, p.worker(0), 8, operationOfKind(p, 0), 1000, 0, 11.7227});
+    openReport<TForm12>(p, "NWorkerReport", [&](TForm12 *w) {
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QVERIFY(w->minimumSize() != w->maximumSize()); // not a fixed size
+        ui::DataGrid *g = w->DBGrid1;
+        const int sum = column(w, "summa");
+        QVERIFY2(g->columnViewportPosition(sum) + g->columnWidth(sum) <= g->viewport()->width(),
+                 "\"Сумма\" is off-screen");
+        select(w, kFrom, kTo, 0);
+        QCOMPARE(g->model()->rowCount(), 1);
+        const QFontMetrics fm(g->font());
+        for (const QString &f : {QStringLiteral("fio"), QStringLiteral("summa")}) {
+            const QString text = g->model()->index(0, column(w, f)).data().toString();
+            QVERIFY2(g->columnWidth(column(w, f)) > fm.horizontalAdvance(text), qPrintable(text));
+        }
+        QCOMPARE(g->model()->index(0, sum).data().toString(), QStringLiteral("11722,70"));
+        // Wider names: the clerk widens the window and sees the amount again.
+        w->resize(g->horizontalHeader()->length() + 400, w->height());
+        QTRY_COMPARE(g->horizontalScrollBar()->maximum(), 0);
+    });
+    QVERIFY(p.messages().shown().isEmpty());
+}
+
+// "Отчет", "Детальный отчет" and "Печать" have nothing behind them: they are disabled and say
+// so when pointed at.
+void TestReportWindows::commandsNotYetMadeAreDisabled()
+{
+    Program p;
+    p.in();
+    auto check = [](QPushButton *b) {
+        QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
+        QVERIFY2(b->toolTip().contains(QStringLiteral("пока не")), qPrintable(b->text()));
+    };
+    openReport<TForm12>(p, "NWorkerReport", [&](TForm12 *w) {
+        check(w->Button4);
+        check(w->Button2);
+        QVERIFY(w->Button1->isEnabled() && w->Button3->isEnabled());
+    });
+    openReport<TForm13>(p, "NProductReport", [&](TForm13 *w) {
+        check(w->Button2);
+        QVERIFY(w->Button1->isEnabled() && w->Button3->isEnabled());
+    });
 }
 
 void TestReportWindows::leaving()

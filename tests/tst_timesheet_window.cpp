@@ -13,6 +13,7 @@
 #include <QDateEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 
 using namespace reptest;
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void weekendAndHourColours();
     void selectedCellKeepsStandardLook();
     void repaintFollowsDataAndPalette();
+    void namesStayWhileDaysScroll();
     void workerInTwoShifts();
     void refresh();
     void rebuildMonthWithoutRecords();
@@ -356,6 +358,51 @@ void TestTimesheetWindow::repaintFollowsDataAndPalette()
     pal.setColor(QPalette::Base, QColor(250, 240, 200));
     g->setPalette(pal);
     QCOMPARE(cellImage(g, 0, 3).pixelColor(1, 1), QColor(250, 240, 200));
+}
+
+// Scrolled to the month's last days and "Итого", the names stay where they were, as a
+// spreadsheet's frozen column; the keyboard and a click on a name still work.
+void TestTimesheetWindow::namesStayWhileDaysScroll()
+{
+    Program p;
+    p.in();
+    p.addHoursRow(p.worker(0), 1, 3, 2021, {{1, 8}, {31, 9}});
+    p.addHoursRow(p.worker(1), 1, 3, 2021, {{2, 7}, {30, 12}});
+    Shown s(QStringLiteral("Март"), QStringLiteral("2021"));
+    s.w->resize(700, 500);
+    ui::DataGrid *g = s.w->DBGrid1;
+    QCOMPARE(g->model()->rowCount(), 2);
+    QVERIFY(QTest::qWaitForWindowExposed(s.w));
+    g->setFocus();
+    g->setCurrentIndex(g->model()->index(1, 1));
+    QCOMPARE(g->horizontalScrollBar()->value(), 0);
+    // The first row's name, where the grid shows it at the start.
+    const QRect name(g->viewport()->mapTo(g, g->visualRect(g->model()->index(0, 0)).topLeft()),
+                     g->visualRect(g->model()->index(0, 0)).size());
+    const QImage before = g->grab().toImage().copy(name.adjusted(1, 1, -1, -1));
+
+    QTest::keyClick(g, Qt::Key_End); // to "Итого"
+    QCOMPARE(g->currentIndex(), g->model()->index(1, 32));
+    QVERIFY(g->horizontalScrollBar()->value() > 0);
+    const QRect total = g->visualRect(g->currentIndex());
+    QVERIFY(g->viewport()->rect().contains(total));
+    QVERIFY2(total.left() >= name.width(), "the total is not under the names");
+    QCOMPARE(g->grab().toImage().copy(name.adjusted(1, 1, -1, -1)), before);
+    QTest::keyClick(g, Qt::Key_Left); // day 31, next to the names
+    QCOMPARE(g->currentIndex().column(), 31);
+    QVERIFY(g->visualRect(g->currentIndex()).left() >= name.width());
+
+    // A click on the name selects its row and leaves the days where they are.
+    const int scrolled = g->horizontalScrollBar()->value();
+    QWidget *under = g->childAt(name.center());
+    QVERIFY(under);
+    QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(g, name.center()));
+    QCOMPARE(g->currentIndex(), g->model()->index(0, 0));
+    QCOMPARE(dataModule().H_Tabel_1.recNo(), 1);
+    QCOMPARE(g->horizontalScrollBar()->value(), scrolled);
+    QVERIFY(g->hasFocus());
+    QTest::keyClick(g, Qt::Key_Home);
+    QCOMPARE(g->horizontalScrollBar()->value(), 0);
 }
 
 void TestTimesheetWindow::workerInTwoShifts()

@@ -226,6 +226,8 @@ TForm19::TForm19(QWidget *parent)
         for (int day = 1; day <= 31; ++day)
             g->setColumnWidth(day, 28);
         g->setColumnWidth(32, 52);
+        // The names stay in sight while the days scroll to the month's end and "Итого".
+        g->freezeFirstColumn();
 
         auto *page = new QWidget;
         auto *pageLayout = new QVBoxLayout(page);

@@ -2,8 +2,12 @@
 
 #include "seams.h"
 
+#include "db/db_error.h"
+#include "db/sort_filter.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace ui {
@@ -75,7 +79,11 @@ DataGrid::DataGrid(QWidget *parent)
     QFont bold = titles->font();
     bold.setBold(true);
     titles->setFont(bold);
-    connect(titles, &QHeaderView::sectionClicked, this, &DataGrid::titleClicked);
+    connect(titles, &QHeaderView::sectionClicked, this, [this](int column) {
+        emit titleClicked(column);
+        // The header flips its own arrow on a click; what counts is the sort the click left.
+        showSortIndicator();
+    });
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::onModelReset);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -139,13 +147,157 @@ void DataGrid::mouseDoubleClickEvent(QMouseEvent *event)
 void DataGrid::applyColumnVisibility()
 {
     const auto &columns = m_model->columns();
-    for (int i = 0; i < columns.size(); ++i)
+    for (int i = 0; i < columns.size(); ++i) {
         setColumnHidden(i, !columns[i].visible);
+        if (m_frozen)
+            m_frozen->setColumnHidden(i, i != 0);
+    }
+    placeFrozenColumn();
+}
+
+void DataGrid::freezeFirstColumn()
+{
+    if (m_frozen)
+        return;
+    m_frozen = new QTableView(this);
+    m_frozen->setObjectName(objectName() + QStringLiteral("_frozen"));
+    m_frozen->setModel(m_model);
+    m_frozen->setSelectionModel(selectionModel());
+    m_frozen->setItemDelegate(itemDelegate());
+    m_frozen->setSelectionBehavior(selectionBehavior());
+    m_frozen->setSelectionMode(selectionMode());
+    m_frozen->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_frozen->setWordWrap(wordWrap());
+    m_frozen->setFrameShape(QFrame::NoFrame);
+    // The keyboard stays with the grid; a click on a name selects through the shared model.
+    m_frozen->setFocusPolicy(Qt::NoFocus);
+    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_frozen->verticalHeader()->hide();
+    m_frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    QHeaderView *titles = m_frozen->horizontalHeader();
+    titles->setFont(horizontalHeader()->font());
+    titles->setDefaultAlignment(horizontalHeader()->defaultAlignment());
+    titles->setHighlightSections(false);
+    titles->setSectionResizeMode(QHeaderView::Fixed);
+    titles->setFixedHeight(horizontalHeader()->height());
+    viewport()->stackUnder(m_frozen);
+
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column == 0)
+            placeFrozenColumn();
+    });
+    connect(verticalHeader(), &QHeaderView::sectionResized, this,
+            [this](int row, int, int size) { m_frozen->setRowHeight(row, size); });
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(m_frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(m_frozen, &QTableView::pressed, this, [this] { setFocus(Qt::MouseFocusReason); });
+    connect(m_frozen, &QTableView::doubleClicked, this, &DataGrid::rowDoubleClicked);
+    applyColumnVisibility();
+    m_frozen->show();
+}
+
+void DataGrid::placeFrozenColumn()
+{
+    if (!m_frozen)
+        return;
+    const int width = isColumnHidden(0) ? 0 : columnWidth(0);
+    m_frozen->setColumnWidth(0, width);
+    m_frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+    const int left = frameWidth() + (verticalHeader()->isVisible() ? verticalHeader()->width() : 0);
+    m_frozen->setGeometry(left, frameWidth(), width,
+                          viewport()->height() + horizontalHeader()->height());
+    m_frozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
+}
+
+void DataGrid::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    placeFrozenColumn();
+}
+
+void DataGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    placeFrozenColumn();
+}
+
+QModelIndex DataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex to = QTableView::moveCursor(cursorAction, modifiers);
+    // Home goes back to the first column: the days scroll back to their start, as they would
+    // without the frozen column.
+    if (m_frozen && cursorAction == MoveHome)
+        horizontalScrollBar()->setValue(0);
+    return to;
+}
+
+void DataGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    if (!m_frozen || !index.isValid()) {
+        QTableView::scrollTo(index, hint);
+        return;
+    }
+    // The frozen column is always in sight: going to it scrolls the rows alone. Another column
+    // is brought out from under it.
+    const int sideways = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    if (index.column() == 0) {
+        horizontalScrollBar()->setValue(sideways);
+        return;
+    }
+    const int hidden = m_frozen->width() - visualRect(index).left();
+    if (hidden > 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - hidden);
+}
+
+void DataGrid::setSortColumn(const QString &field, int column)
+{
+    m_sortColumns.insert(field.toLower(), column);
+    showSortIndicator();
+}
+
+void DataGrid::showSortIndicator()
+{
+    const db::Dataset *ds = dataset();
+    int column = -1;
+    bool descending = false;
+    if (ds && ds->isOpen() && !ds->sort().trimmed().isEmpty()) {
+        try {
+            const auto fieldOf = [ds](const QString &name) { return ds->fieldIndex(name); };
+            const std::vector<db::SortKey> keys = db::parseSort(ds->sort(), fieldOf);
+            if (!keys.empty()) {
+                descending = keys.front().descending;
+                const auto &columns = m_model->columns();
+                for (int i = 0; i < columns.size() && column < 0; ++i) {
+                    if (ds->fieldIndex(columns[i].field) == keys.front().column)
+                        column = i;
+                }
+                for (auto it = m_sortColumns.cbegin(); it != m_sortColumns.cend() && column < 0;
+                     ++it) {
+                    if (ds->fieldIndex(it.key()) == keys.front().column)
+                        column = it.value();
+                }
+            }
+        } catch (const db::DbError &) {
+            column = -1; // a sort the dataset holds always parses; no arrow otherwise
+        }
+    }
+    QHeaderView *titles = horizontalHeader();
+    titles->setSortIndicatorShown(column >= 0);
+    if (column >= 0)
+        titles->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void DataGrid::onModelReset()
 {
     applyColumnVisibility();
+    showSortIndicator();
 
     // Rows were re-read (sort, filter, reopen). Bookmarks live until the dataset closes, so
     // the user's selection is put back in its order; a closed dataset forgets it.
