@@ -46,6 +46,8 @@ double psqlTime(const QStringList &args, const QStringList &statements)
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("tabel_admin"));
+    // Its "Time:" line is read below; under the office locale psql would translate it.
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("psql"), args);
     QString script = QStringLiteral("\\timing on\n\\o /dev/null\n");

@@ -115,7 +115,8 @@ specs+=("workers.rows|count|список работников, строк"
         "memory.peak|mb|память: пик, МБ")
 echo
 echo "Десять раз демо-завод (мс, если не сказано иное; медианы)"
-printf '%s\n' "${specs[@]}" | awk -F'|' -v one="$work/figures1" -v ten="$work/figures10" '
+# The figures are written in the C form whatever the locale; awk reads them so.
+printf '%s\n' "${specs[@]}" | LC_ALL=C awk -F'|' -v one="$work/figures1" -v ten="$work/figures10" '
     function load(file, into,    line, eq) {
         while ((getline line < file) > 0) {
             eq = index(line, "=")
