@@ -88,13 +88,13 @@ done
 # sort of ten times the rows within 1.1 × 10n·log(10n) / (n·log n); "same" the same work
 # (a frame, a page) in at most 1.1 times the time; "mb" at most 300 MB at 10×; "count" and
 # "info" are shown without an aim.
-specs=("journal.rows|count|журнал смены 1, строк"
+table=("journal.rows|count|журнал смены 1, строк"
        "journal.open|lin|журнал: открытие")
 for c in 0 1 2 3 6 8 10 11 12; do
-    specs+=("journal.sort.${c}a|nlogn|журнал: сортировка по столбцу $c, по возрастанию"
+    table+=("journal.sort.${c}a|nlogn|журнал: сортировка по столбцу $c, по возрастанию"
             "journal.sort.${c}d|nlogn|журнал: сортировка по столбцу $c, по убыванию")
 done
-specs+=("workers.rows|count|список работников, строк"
+table+=("workers.rows|count|список работников, строк"
         "workers.filter.on|lin|работники: фильтр «Ива%»"
         "workers.filter.narrowed|lin|работники: фильтр уточнён до «Иван%»"
         "workers.filter.off|lin|работники: снятие фильтра"
@@ -116,7 +116,7 @@ specs+=("workers.rows|count|список работников, строк"
 echo
 echo "Десять раз демо-завод (мс, если не сказано иное; медианы)"
 # The figures are written in the C form whatever the locale; awk reads them so.
-printf '%s\n' "${specs[@]}" | LC_ALL=C awk -F'|' -v one="$work/figures1" -v ten="$work/figures10" '
+printf '%s\n' "${table[@]}" | LC_ALL=C awk -F'|' -v one="$work/figures1" -v ten="$work/figures10" '
     function load(file, into,    line, eq) {
         while ((getline line < file) > 0) {
             eq = index(line, "=")
