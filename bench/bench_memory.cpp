@@ -5,6 +5,7 @@
 
 #include "app/login_window.h"
 #include "app/startup.h"
+#include "bench/measure.h"
 #include "core/data_module.h"
 #include "core/forms.h"
 #include "journal/journal_window.h"
@@ -155,6 +156,9 @@ int main(int argc, char **argv)
                .arg(aim, 0, 'f', 0)
                .arg(ok ? QStringLiteral("да") : QStringLiteral("НЕТ"));
     out.flush();
+    bench::figure(QStringLiteral("memory.rows"), rows);
+    bench::figure(QStringLiteral("memory.opened"), opened);
+    bench::figure(QStringLiteral("memory.peak"), peak);
     stopProgram();
     return ok ? 0 : 1;
 }

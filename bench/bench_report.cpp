@@ -3,6 +3,7 @@
 // With --png it renders the first page of the workers summary of a period to a picture
 // instead (the README's). Run by bench/run.sh, which prepares the data.
 
+#include "bench/measure.h"
 #include "db/connection.h"
 #include "reports/engine/render.h"
 #include "reports/layouts/workers_summary.h"
@@ -125,6 +126,11 @@ int main(int argc, char **argv)
     const double o = median(open), pr = median(prepare), pp = median(pdf);
     const bool prepareOk = pr <= o, pdfOk = pp <= 5;
     out << QStringLiteral("Сводка по рабочим: %1 строк запроса, %2 страниц\n").arg(rows).arg(pages);
+    bench::figure(QStringLiteral("report.rows"), rows);
+    bench::figure(QStringLiteral("report.pages"), pages);
+    bench::figure(QStringLiteral("report.open"), o);
+    bench::figure(QStringLiteral("report.prepare"), pr);
+    bench::figure(QStringLiteral("report.pdf_page"), pp);
     out << QStringLiteral("| figure | wall, median | client CPU, median | aim | ok |\n"
                           "|---|---|---|---|---|\n");
     out << QStringLiteral("| open t_Report | %1 ms | %2 ms | | |\n")

@@ -8,6 +8,7 @@
 // makes the cluster, the month and the config.
 
 #include "app/startup.h"
+#include "bench/measure.h"
 #include "core/data_module.h"
 #include "core/forms.h"
 #include "reports/layouts/timesheet_print.h"
@@ -35,31 +36,9 @@ QTextStream out(stdout);
 const int kMonth = 1;
 const int kYear = 2027;
 
-struct Timing
-{
-    double median = 0;
-    double min = 0;
-    double max = 0;
-};
-
-Timing summarize(std::vector<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    const size_t n = ms.size();
-    return {n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2, ms.front(), ms.back()};
-}
-
-Timing measure(int runs, const std::function<void()> &work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    return summarize(ms);
-}
+using bench::measure;
+using bench::summarize;
+using bench::Timing;
 
 // psql's \timing of the statements, each run twice in one session; the second runs' sum.
 double psqlTime(const QStringList &args, const QStringList &statements)
@@ -67,6 +46,8 @@ double psqlTime(const QStringList &args, const QStringList &statements)
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("tabel_admin"));
+    // Its "Time:" line is read below; under the office locale psql would translate it.
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("psql"), args);
     QString script = QStringLiteral("\\timing on\n\\o /dev/null\n");
@@ -224,6 +205,8 @@ int main(int argc, char *argv[])
         psqlMs.push_back(psqlTime(psqlArgs, statements));
     const Timing psql = summarize(psqlMs);
     line(QStringLiteral("open the month (%1 rows)").arg(rows), open);
+    bench::figure(QStringLiteral("timesheet.rows"), rows);
+    bench::figure(QStringLiteral("timesheet.open"), open.median);
     line(QStringLiteral("psql, the three statements"), psql);
     const double openRatio = open.median / psql.median;
     out << QStringLiteral("open / psql (medians): %1, aim <= 1.5: %2\n")
@@ -246,6 +229,7 @@ int main(int argc, char *argv[])
         }
     }
     const Timing frame = summarize(frames);
+    bench::figure(QStringLiteral("timesheet.frame"), frame.median);
     // Where the worst frame fell tells a cold start (the first frames) from a stall of the
     // machine (anywhere); the 99th percentile says how rare it is.
     const auto worst = std::max_element(frames.begin(), frames.end()) - frames.begin();
@@ -289,6 +273,7 @@ int main(int argc, char *argv[])
     const Timing plainTime = measure(n, [&] { plain(values, plainPath); });
     line(QStringLiteral("export through the window (%1 rows)").arg(values.size()), exportTime);
     line(QStringLiteral("plain libxlsxwriter"), plainTime);
+    bench::figure(QStringLiteral("timesheet.export"), exportTime.median);
     const double exportRatio = exportTime.median / plainTime.median;
     out << QStringLiteral("export / plain (medians): %1, aim <= 2: %2\n")
                .arg(exportRatio, 0, 'f', 2)
