@@ -74,6 +74,8 @@ struct Psql
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("PGPASSWORD"), password);
+        // psql translates its "Time:" line under another locale.
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
         p.setProcessEnvironment(env);
         p.start(program, arguments);
         const QString script

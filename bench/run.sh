@@ -3,6 +3,7 @@
 # plus a large day: 10,000 shift-1 records of one date and 10,000 more employees.
 #   bench/run.sh                 builds into $TABEL_BENCH_BUILD (default build/) and runs
 #   TABEL_BENCH_RUNS=20          runs per figure
+#   TABEL_BENCH_SCALE=0          without the scale table of bench/run_scale.sh at the end
 # Never part of the test run.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -82,4 +83,11 @@ XDG_CONFIG_HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/be
 XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_report" \
     --server 127.0.0.1 --port "$port" --database "$db" --from "$day" \
     --to "$(date -d "$day + 1 day" +%F)" --runs "${TABEL_BENCH_REPORT_RUNS:-7}" || status=$?
+
+# A plant ten times the demo, on a cluster of its own (TABEL_BENCH_SCALE=0 leaves it out).
+if [ "${TABEL_BENCH_SCALE:-1}" != 0 ]; then
+    cleanup
+    trap - EXIT
+    bench/run_scale.sh || status=$?
+fi
 exit $status
