@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/forms.h"
 #include "db/formats.h"
+#include "reports/engine/preview_window.h"
 #include "reports/layouts/product_summary.h"
 #include "reports/layouts/products_detail.h"
 #include "reports/layouts/requisitions_report.h"
@@ -82,8 +83,10 @@ void TForm18::preview(ReportLayout *layout, const QString &title)
     const db::CloseOnExit closer(q);
     layout->setCaption(title + db::displayText(DTPicker1->date()) + QStringLiteral(" по ")
                        + db::displayText(DTPicker2->date()));
-    layout->prepare();
-    layout->preview(this);
+    // The preview's caption and the PDF's name carry the period too.
+    reports::PreparedReport report = layout->prepare();
+    report.title = reports::titleWithPeriod(report.title, DTPicker1->date(), DTPicker2->date());
+    ui::showReportPreview(this, report);
 }
 
 void TForm18::Button4Click()

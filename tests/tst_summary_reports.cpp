@@ -1,5 +1,6 @@
 // The summary reports window: the opening's default period, the product kind kept between
-// openings, and the product export read back from the saved workbook.
+// openings, the previews titled with their period, and the product export read back from the
+// saved workbook.
 
 #include "tst_report_fixture.h"
 #include "tst_xlsx_reader.h"
@@ -77,6 +78,8 @@ private Q_SLOTS:
     void keepsProductKind();
     void previews_data();
     void previews();
+    void previewTitleNamesPeriod_data();
+    void previewTitleNamesPeriod();
     void previewOfPartsOnly();
     void exportRows_data();
     void exportRows();
@@ -176,22 +179,19 @@ void TestSummaryReports::previews_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("title");
-    QTest::newRow("Отчет по рабочим") << "Button4"
-                                      << "   Отчет по рабочим за период с ";
-    QTest::newRow("Отчет по продукции") << "Button2"
-                                        << "   Отчет по продукции за период с ";
-    QTest::newRow("Детальный отчет по рабочим") << "Button1"
-                                                << "   Детальный отчет по рабочим за период с ";
-    QTest::newRow("Детальный отчет по продукции") << "Button3"
-                                                  << "   Детальный отчет по продукции за период с ";
-    QTest::newRow("Детальный отчет по заявкам") << "Button7"
-                                                << "   Детальный отчет по заявкам за период с ";
+    for (const auto &[button, name] : {std::pair {"Button4", "Отчет по рабочим"},
+                                       {"Button2", "Отчет по продукции"},
+                                       {"Button1", "Детальный отчет по рабочим"},
+                                       {"Button3", "Детальный отчет по продукции"},
+                                       {"Button7", "Детальный отчет по заявкам"}})
+        QTest::newRow(name) << button << QString::fromUtf8(name);
 }
 
 void TestSummaryReports::previews()
 {
     QFETCH(QString, button);
     QFETCH(QString, title);
+    const QString caption = QStringLiteral("   ") + title + QStringLiteral(" за период с ");
     Program p(QDate(2026, 12, 10));
     p.in();
     // The demo plant's November, its default period; a record on the end day stays out.
@@ -206,8 +206,10 @@ void TestSummaryReports::previews()
     QCOMPARE(p.p.seams.previews.count(), 1);
     const reports::PreparedReport r = p.p.seams.previews.last();
     QVERIFY(r.pageCount() >= 1);
-    QVERIFY2(r.pages.front().hasText(title + "01.11.2026 по 01.12.2026"),
+    QVERIFY2(r.pages.front().hasText(caption + "01.11.2026 по 01.12.2026"),
              qPrintable(r.pages.front().rowTexts().join('\n')));
+    // The preview's caption and the PDF's name: the report and its month.
+    QCOMPARE(r.title, title + QStringLiteral(" ноябрь 2026"));
     bool lateShown = false;
     for (const reports::Page &page : r.pages)
         lateShown = lateShown || page.rowTexts().join('\n').contains(QStringLiteral("777"));
@@ -218,6 +220,37 @@ void TestSummaryReports::previews()
              forms().workersSummary, forms().productSummary, forms().workersDetail,
              forms().productsDetail, forms().requisitionsReport})
         QVERIFY(!l->query().isOpen());
+}
+
+// A period other than a calendar month is named by its first and last day ("по" is excluded).
+void TestSummaryReports::previewTitleNamesPeriod_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("half a month") << QDate(2026, 11, 1) << QDate(2026, 11, 16)
+                                  << "Отчет по рабочим 01.11.2026 – 15.11.2026";
+    QTest::newRow("two months") << QDate(2026, 10, 1) << QDate(2026, 12, 1)
+                                << "Отчет по рабочим 01.10.2026 – 30.11.2026";
+    QTest::newRow("one day") << QDate(2026, 11, 5) << QDate(2026, 11, 6)
+                             << "Отчет по рабочим 05.11.2026";
+    QTest::newRow("December") << QDate(2026, 12, 1) << QDate(2027, 1, 1)
+                              << "Отчет по рабочим декабрь 2026";
+}
+
+void TestSummaryReports::previewTitleNamesPeriod()
+{
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QString, title);
+    Program p(QDate(2026, 12, 10));
+    p.in();
+    openSummary(p, [&](TForm18 *w) {
+        choose(w, from, to, 0);
+        QTest::mouseClick(w->Button4, Qt::LeftButton);
+    });
+    QCOMPARE(p.p.seams.previews.count(), 1);
+    QCOMPARE(p.p.seams.previews.last().title, title);
 }
 
 void TestSummaryReports::previewOfPartsOnly()

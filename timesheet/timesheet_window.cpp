@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/forms.h"
+#include "reports/engine/preview_window.h"
 #include "reports/layouts/timesheet_print.h"
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"
@@ -508,8 +509,11 @@ void TForm19::Button6Click()
     const db::CloseOnExit closer(q);
     layout->setCaption(ComboBox1->currentText() + u' ' + ComboBox2->currentText()
                        + QStringLiteral(" г."));
-    layout->prepare();
-    layout->preview(this);
+    // The preview's caption and the PDF's name carry the month too.
+    reports::PreparedReport report = layout->prepare();
+    const QDate first(year(), month(), 1);
+    report.title = reports::titleWithPeriod(report.title, first, first.addMonths(1));
+    ui::showReportPreview(this, report);
 }
 
 void TForm19::Button4Click()
