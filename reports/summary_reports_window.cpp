@@ -43,12 +43,15 @@ TForm18::TForm18(QWidget *parent)
     Button7 = button(QStringLiteral("Детальный отчет по заявкам"), "Button7");
     Button6 = button(QStringLiteral("Excel (0 из 0)"), "Button6");
     Button5 = button(QStringLiteral("Выход"), "Button5");
+    NoteExport = new reports::ExportNote(m_excel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(RadioGroup1);
     layout->addWidget(GroupBox1);
-    for (QPushButton *b : {Button4, Button2, Button1, Button3, Button7, Button6, Button5})
+    for (QPushButton *b : {Button4, Button2, Button1, Button3, Button7, Button6})
         layout->addWidget(b);
+    layout->addWidget(NoteExport);
+    layout->addWidget(Button5);
     layout->addStretch(1);
     setMinimumWidth(320);
 
@@ -163,6 +166,7 @@ void TForm18::Button6Click()
         progress(row - 1);
         ++row;
     }
+    m_excel.FitColumns();
     m_excel.SetExcelVisible(true);
 }
 

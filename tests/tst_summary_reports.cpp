@@ -1,6 +1,6 @@
 // The summary reports window: the opening's default period, the product kind kept between
 // openings, the previews titled with their period, and the product export read back from the
-// saved workbook.
+// saved workbook, its columns fitted and its place told in the window.
 
 #include "tst_report_fixture.h"
 #include "tst_xlsx_reader.h"
@@ -14,6 +14,8 @@
 #include "reports/summary_reports_window.h"
 
 #include <QDateEdit>
+#include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -347,6 +349,16 @@ void TestSummaryReports::exportRows()
     }
     QVERIFY(!book.has("A" + QString::number(rows.size() + 2)));
     QCOMPARE(found.size(), rows.size());
+    // Every column as wide as its widest text: no "Готовая п…" to widen by hand.
+    const QString unfitted = xlsxtest::unfittedColumns(book);
+    QVERIFY2(unfitted.isEmpty(), qPrintable(unfitted));
+    // The window says where the file went and shows its folder on request.
+    TForm18 *w = forms().summaryReports;
+    QCOMPARE(w->NoteExport->LabelSaved->text(),
+             QStringLiteral("Сохранено: ") + QDir::toNativeSeparators(file));
+    QVERIFY(w->NoteExport->isVisibleTo(w));
+    QTest::mouseClick(w->NoteExport->ButtonFolder, Qt::LeftButton);
+    QCOMPARE(p.p.seams.spreadsheets.openedFolders(), QStringList {QFileInfo(file).absolutePath()});
     // The caption counts the rows as they are written (after the old one, painted pressed).
     QStringList counted {QStringLiteral("Excel (0 из %1)").arg(rows.size())};
     for (int k = 1; k <= rows.size(); ++k)
@@ -402,8 +414,17 @@ void TestSummaryReports::exportToUnwritableFolder()
     // The window goes on working.
     p.messages().clear();
     p.p.seams.spreadsheets.setFolder(dir.filePath("ok"));
-    QVERIFY(!exportProducts(p, kFrom, kTo, 0).isEmpty());
+    const QString saved = exportProducts(p, kFrom, kTo, 0);
+    QVERIFY(!saved.isEmpty());
     QVERIFY(p.messages().shown().isEmpty());
+    TForm18 *w = forms().summaryReports;
+    QCOMPARE(w->NoteExport->file(), saved);
+    // A failed export names no file, not even the one before.
+    p.p.seams.spreadsheets.setFolder(dir.filePath("Tabel/sub"));
+    QVERIFY(exportProducts(p, kFrom, kTo, 0).isEmpty());
+    QCOMPARE(p.messages().errors().size(), 1);
+    QVERIFY(!w->NoteExport->isVisibleTo(w));
+    QCOMPARE(w->NoteExport->file(), QString());
 }
 
 QTEST_MAIN(TestSummaryReports)

@@ -1,6 +1,6 @@
 // The timesheet's outputs: the month exported to a workbook (read back from the saved file) with
-// its "Excel (k из N)" caption, the window's other commands held while the export runs, and
-// "Печать" with the timesheet layout's preview titled with its month.
+// its "Excel (k из N)" caption and the note of where it went, the window's other commands held
+// while the export runs, and "Печать" with the timesheet layout's preview titled with its month.
 
 #include "tst_report_fixture.h"
 #include "tst_xlsx_reader.h"
@@ -12,6 +12,8 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
@@ -127,6 +129,13 @@ void TestTimesheetOutput::exportMonth()
     QVERIFY2(counted.size() >= 2, qPrintable(captions.join(u';')));
     QCOMPARE(counted.last(), QStringLiteral("Excel (2 из 2)"));
     QVERIFY(!forms().timesheetPrint->H_Tabel.isOpen());
+    // The window says where the file went and shows its folder on request.
+    TForm19 *w = forms().timesheet;
+    QVERIFY(w->NoteExport->isVisibleTo(w));
+    QCOMPARE(w->NoteExport->LabelSaved->text(),
+             QStringLiteral("Сохранено: ") + QDir::toNativeSeparators(file));
+    QTest::mouseClick(w->NoteExport->ButtonFolder, Qt::LeftButton);
+    QCOMPARE(p.p.seams.spreadsheets.openedFolders(), QStringList {QFileInfo(file).absolutePath()});
 }
 
 void TestTimesheetOutput::exportOfEmptyMonth()

@@ -272,8 +272,10 @@ TForm19::TForm19(QWidget *parent)
     bottom->addWidget(ComboBox2);
     bottom->addWidget(Button5);
     bottom->addWidget(Button6);
+    NoteExport = new reports::ExportNote(m_excel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
+    layout->addWidget(NoteExport);
     layout->addLayout(bottom);
     resize(1200, 600);
 

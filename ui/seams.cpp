@@ -110,6 +110,10 @@ public:
     {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
+    bool openFolder(const QString &folder) override
+    {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
 };
 
 class RealFileDialogs : public FileDialogSeam
@@ -388,6 +392,16 @@ QString spreadsheetFolder()
 bool openSpreadsheet(const QString &path)
 {
     return g_spreadsheets->open(path);
+}
+
+void openFolderOf(QWidget *parent, const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!g_spreadsheets->openFolder(folder))
+        showError(parent,
+                  QStringLiteral("Не удалось открыть папку «%1»: нет программы для "
+                                 "просмотра папок.")
+                      .arg(QDir::toNativeSeparators(folder)));
 }
 
 // --- file dialogs --------------------------------------------------------------------------

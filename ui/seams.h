@@ -115,11 +115,15 @@ public:
     virtual QString folder() = 0;
     // Opens the saved file with the desktop's application for it; false when none took it.
     virtual bool open(const QString &path) = 0;
+    // Shows a folder in the desktop's file manager; false when none took it.
+    virtual bool openFolder(const QString &folder) = 0;
 };
 void setSpreadsheetSeam(SpreadsheetSeam *seam); // nullptr restores the real one
 // The user's documents folder, sub-folder "Tabel" (the home folder when there is none).
 QString spreadsheetFolder();
 bool openSpreadsheet(const QString &path);
+// The folder of a saved file in the file manager; a box "Ошибка" when none opened it.
+void openFolderOf(QWidget *parent, const QString &path);
 
 // --- file dialogs --------------------------------------------------------------------------
 class FileDialogSeam

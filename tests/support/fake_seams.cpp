@@ -245,6 +245,12 @@ bool RecordingSpreadsheets::open(const QString &path)
     return canOpen;
 }
 
+bool RecordingSpreadsheets::openFolder(const QString &folder)
+{
+    m_openedFolders.append(folder);
+    return canOpen;
+}
+
 // --- file dialogs --------------------------------------------------------------------------
 
 int ScriptedFileDialogs::exec(QFileDialog *dialog)

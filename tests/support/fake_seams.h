@@ -138,14 +138,18 @@ public:
     QString folder() override;
     bool open(const QString &path) override;
 
+    bool openFolder(const QString &folder) override;
+
     void setFolder(const QString &folder) { m_folder = folder; }
     bool canOpen = true;
     QStringList opened() const { return m_opened; } // every file handed to open(), in order
+    QStringList openedFolders() const { return m_openedFolders; } // every folder shown, in order
 
 private:
     QString m_folder;
     std::unique_ptr<QTemporaryDir> m_temp;
     QStringList m_opened;
+    QStringList m_openedFolders;
 };
 
 // The program's file dialogs: the real dialog is shown (and so polished, as on the screen) and
