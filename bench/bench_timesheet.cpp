@@ -82,6 +82,7 @@ public:
         last = path;
         return true;
     }
+    bool openFolder(const QString &) override { return true; }
     QString last;
 
 private:

@@ -94,6 +94,7 @@ public:
         last = path;
         return true;
     }
+    bool openFolder(const QString &) override { return true; }
     QString last;
 
 private:

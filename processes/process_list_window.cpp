@@ -54,14 +54,18 @@ TForm4::TForm4(QWidget *parent)
 {
     setObjectName(QStringLiteral("TForm4"));
     XLS_Rep.setConnection(&dataModule().ADO_DB);
+    // The process of each operation (number and name) comes with it, so that the lines of two
+    // processes of one item tell apart; an operation of no process has both empty.
     XLS_Rep.setSql(QStringList {
         QStringLiteral("select inventory_items.MARKA, vid_oper.VID, oper.NAIMEN, "
                        "iif(naimen=0,'Готовая продукция','Заготовки') as nmn, oper.CENA, oper.id, "
                        "oper.i_id,"),
-        QStringLiteral(" oper.VID as oper_vid from OPER,inventory_items,VID_OPER where "
-                       "OPER.i_id=Inventory_items.id "),
-        QStringLiteral("and oper.vid=vid_oper.id order by inventory_items.marka, vid_oper.vid, "
-                       "oper.naimen")});
+        QStringLiteral(" oper.VID as oper_vid, pt.id as pt_id, pt.s_caption as pt_caption "
+                       "from OPER join mnf_operation.operation op on op.id = oper.id "
+                       "left join mnf_proc_tech.proc_tech pt on pt.id = op.id_proc_tech, "
+                       "inventory_items,VID_OPER where OPER.i_id=Inventory_items.id "),
+        QStringLiteral("and oper.vid=vid_oper.id order by inventory_items.marka, pt.id, "
+                       "vid_oper.vid, oper.naimen, oper.id")});
     Button1 = addButton;
     Button4 = exitButton;
     Button5 = new QPushButton(QStringLiteral("Excel"));
@@ -81,6 +85,8 @@ TForm4::TForm4(QWidget *parent)
     top->addStretch(1);
     top->addWidget(Button6);
     static_cast<QBoxLayout *>(layout())->insertLayout(0, top);
+    NoteExport = new reports::ExportNote(m_excel);
+    static_cast<QBoxLayout *>(layout())->addWidget(NoteExport);
     Button5->hide();
     CheckBox1->hide();
 
@@ -186,9 +192,10 @@ void TForm4::Button5Click()
     const db::CloseOnExit closer(XLS_Rep);
     if (m_excel.OpenExcel() == reports::ExcelLink::kFailed)
         return;
-    const QString titles[] = {QStringLiteral("Марка"), QStringLiteral("Операция"),
-                              QStringLiteral("Цена"), QStringLiteral("Вид")};
-    for (int c = 0; c < 4; ++c)
+    const QString titles[]
+        = {QStringLiteral("Марка"), QStringLiteral("Операция"), QStringLiteral("Цена"),
+           QStringLiteral("Вид"),   QStringLiteral("№ ТП"),     QStringLiteral("Техпроцесс")};
+    for (int c = 0; c < 6; ++c)
         m_excel.WriteExcelValue(1, c + 1, 1, titles[c]);
     int row = 2;
     for (XLS_Rep.first(); !XLS_Rep.eof(); XLS_Rep.next(), ++row) {
@@ -199,7 +206,11 @@ void TForm4::Button5Click()
                                 XLS_Rep.asInteger(QStringLiteral("naimen")) == 0
                                     ? QStringLiteral("Готовая продукция")
                                     : QStringLiteral("Заготовки"));
+        m_excel.WriteExcelValue(1, 5, row, XLS_Rep.asString(QStringLiteral("pt_id")));
+        m_excel.WriteExcelValue(1, 6, row,
+                                XLS_Rep.asString(QStringLiteral("pt_caption")).trimmed());
     }
+    m_excel.FitColumns();
     m_excel.SetExcelVisible(true);
 }
 

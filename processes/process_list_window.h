@@ -4,6 +4,7 @@
 #include "db/dataset.h"
 #include "directories/directory_window.h"
 #include "reports/xlsx/excel_link.h"
+#include "reports/xlsx/export_note.h"
 
 class QCheckBox;
 
@@ -18,11 +19,13 @@ public:
     QCheckBox *CheckBox1; // "Цены", among the hidden commands
     QPushButton *Button4; // "Выход" of the bottom panel
     QPushButton *Button6; // the second "Выход", outside the panel
+    reports::ExportNote *NoteExport; // where the last export went
 
     void Button1Click();
     // The sort toggle of a title: the first click sorts descending, each further one toggles.
     void DBGrid1TitleClick(int column);
-    // The spreadsheet export of the older catalogue's operations with their prices.
+    // The spreadsheet export of the older catalogue's operations with their prices, and the
+    // process each belongs to.
     void Button5Click();
 
     db::Dataset XLS_Rep; // the export's query

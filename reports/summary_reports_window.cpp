@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/forms.h"
 #include "db/formats.h"
+#include "reports/engine/preview_window.h"
 #include "reports/layouts/product_summary.h"
 #include "reports/layouts/products_detail.h"
 #include "reports/layouts/requisitions_report.h"
@@ -42,12 +43,15 @@ TForm18::TForm18(QWidget *parent)
     Button7 = button(QStringLiteral("Детальный отчет по заявкам"), "Button7");
     Button6 = button(QStringLiteral("Excel (0 из 0)"), "Button6");
     Button5 = button(QStringLiteral("Выход"), "Button5");
+    NoteExport = new reports::ExportNote(m_excel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(RadioGroup1);
     layout->addWidget(GroupBox1);
-    for (QPushButton *b : {Button4, Button2, Button1, Button3, Button7, Button6, Button5})
+    for (QPushButton *b : {Button4, Button2, Button1, Button3, Button7, Button6})
         layout->addWidget(b);
+    layout->addWidget(NoteExport);
+    layout->addWidget(Button5);
     layout->addStretch(1);
     setMinimumWidth(320);
 
@@ -82,8 +86,10 @@ void TForm18::preview(ReportLayout *layout, const QString &title)
     const db::CloseOnExit closer(q);
     layout->setCaption(title + db::displayText(DTPicker1->date()) + QStringLiteral(" по ")
                        + db::displayText(DTPicker2->date()));
-    layout->prepare();
-    layout->preview(this);
+    // The preview's caption and the PDF's name carry the period too.
+    reports::PreparedReport report = layout->prepare();
+    report.title = reports::titleWithPeriod(report.title, DTPicker1->date(), DTPicker2->date());
+    ui::showReportPreview(this, report);
 }
 
 void TForm18::Button4Click()
@@ -160,6 +166,7 @@ void TForm18::Button6Click()
         progress(row - 1);
         ++row;
     }
+    m_excel.FitColumns();
     m_excel.SetExcelVisible(true);
 }
 

@@ -4,6 +4,7 @@
 #include "db/dataset.h"
 #include "reports/report_controls.h"
 #include "reports/xlsx/excel_link.h"
+#include "reports/xlsx/export_note.h"
 #include "ui/window.h"
 
 class QDateEdit;
@@ -27,6 +28,7 @@ public:
     QPushButton *Button7; // "Детальный отчет по заявкам"
     QPushButton *Button6; // "Excel (k из N)"
     QPushButton *Button5; // "Выход"
+    reports::ExportNote *NoteExport; // where the last export went
 
     // The products of the period for the spreadsheet.
     db::Dataset XLS_Rep;

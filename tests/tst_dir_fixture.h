@@ -14,18 +14,7 @@
 
 namespace dirtest {
 
-// Types the text key by key as a keyboard would (QTest::keyClicks takes Latin-1 only); a
-// character outside the first plane (an emoji) is one key with both of its UTF-16 halves.
-inline void typeText(QWidget *w, const QString &text)
-{
-    for (const char32_t c : text.toUcs4()) {
-        const QString key = QString::fromUcs4(&c, 1);
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, key);
-        QApplication::sendEvent(w, &release);
-    }
-}
+using testing::typeText;
 
 inline QStringList columnTexts(const QAbstractItemModel *m, int column)
 {

@@ -1,9 +1,12 @@
-// The process list's "Excel": the older catalogue's operations with their prices in a workbook,
-// read back with a reader that is not ours; a folder that cannot be written leaves no file.
+// The process list's "Excel": the older catalogue's operations with their prices and their
+// process in a workbook, read back with a reader that is not ours, its columns fitted and its
+// place told in the window; a folder that cannot be written leaves no file.
 
 #include "tst_proc_fixture.h"
 #include "tst_xlsx_reader.h"
 
+#include <QDir>
+#include <QLabel>
 #include <QTemporaryDir>
 
 using namespace proctest;
@@ -35,6 +38,7 @@ class TestProcExport : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void operationsWithPrices();
+    void savedFileTold();
     void folderNotWritable();
 };
 
@@ -54,22 +58,26 @@ void TestProcExport::operationsWithPrices()
     const xlsxtest::Workbook book = xlsxtest::read(file);
     QVERIFY2(book.ok, qPrintable(book.error));
 
-    QCOMPARE(cellText(book, "A1"), QStringLiteral("Марка"));
-    QCOMPARE(cellText(book, "B1"), QStringLiteral("Операция"));
-    QCOMPARE(cellText(book, "C1"), QStringLiteral("Цена"));
-    QCOMPARE(cellText(book, "D1"), QStringLiteral("Вид"));
+    const QStringList header {"Марка", "Операция", "Цена", "Вид", "№ ТП", "Техпроцесс"};
+    for (int c = 0; c < header.size(); ++c)
+        QCOMPARE(cellText(book, QString(QChar(u'A' + c)) + "1"), header[c]);
 
-    // Every operation of the older catalogue, one row each, in the database's own order.
+    // Every operation of the older catalogue, one row each, with its process: the operations of
+    // one process together under their item.
     const QStringList expected
         = t.scalar("select string_agg(i.marka || '|' || v.vid || '|' || o.cena::text || '|' || "
-                   "case when o.naimen = 0 then 'Готовая продукция' else 'Заготовки' end, "
-                   "E'\\n' order by i.marka, v.vid, o.naimen) "
-                   "from accounts_dep.oper o, accounts_dep.inventory_items i, "
-                   "accounts_dep.vid_oper v where o.i_id = i.id and o.vid = v.id")
+                   "case when o.naimen = 0 then 'Готовая продукция' else 'Заготовки' end || '|' "
+                   "|| coalesce(pt.id::text, '') || '|' || coalesce(pt.s_caption, ''), "
+                   "E'\\n' order by i.marka, pt.id, v.vid, o.naimen, o.id) "
+                   "from accounts_dep.oper o join mnf_operation.operation op on op.id = o.id "
+                   "left join mnf_proc_tech.proc_tech pt on pt.id = op.id_proc_tech, "
+                   "accounts_dep.inventory_items i, accounts_dep.vid_oper v "
+                   "where o.i_id = i.id and o.vid = v.id")
               .split(u'\n');
     QVERIFY(expected.size() > 3);
     QVERIFY(!book.has(QStringLiteral("A%1").arg(expected.size() + 2)));
     bool sawPrice = false, sawMark = false;
+    QSet<QString> lines;
     for (int i = 0; i < expected.size(); ++i) {
         const QStringList want = expected.at(i).split(u'|');
         const int row = i + 2;
@@ -79,12 +87,46 @@ void TestProcExport::operationsWithPrices()
         QCOMPARE(price.type, QStringLiteral("n")); // a number, not a text
         QCOMPARE(price.value.toDouble(), want.at(2).toDouble());
         QCOMPARE(cellText(book, QStringLiteral("D%1").arg(row)), want.at(3));
+        QCOMPARE(cellText(book, QStringLiteral("E%1").arg(row)), want.at(4));
+        QCOMPARE(cellText(book, QStringLiteral("F%1").arg(row)), want.at(5).trimmed());
         sawPrice = sawPrice || want.at(2) == QLatin1String("1234.5678");
         sawMark = sawMark || want.at(0).startsWith(QStringLiteral("Д'Арт-1"));
+        QStringList line;
+        for (const QChar column : QStringLiteral("ABCDEF"))
+            line << cellText(book, column + QString::number(row));
+        lines.insert(line.join(u'|'));
     }
     QVERIFY(sawPrice);
     QVERIFY(sawMark);
+    // The demo's parts made for two processes at one price no longer read as one line.
+    QCOMPARE(lines.size(), expected.size());
+    const QString unfitted = xlsxtest::unfittedColumns(book);
+    QVERIFY2(unfitted.isEmpty(), qPrintable(unfitted));
     QVERIFY(!forms().processes->XLS_Rep.isOpen());
+}
+
+// With no spreadsheet program to open the file the list still says where it is, and shows its
+// folder on request.
+void TestProcExport::savedFileTold()
+{
+    Program t;
+    t.in();
+    dataModule().showHiddenCommands = true;
+    t.p.seams.spreadsheets.canOpen = false;
+    const QString file = exportFromList(t);
+    QVERIFY(QFileInfo::exists(file));
+    QCOMPARE(t.messages().errors().size(), 1); // the file could not be opened
+    TForm4 *w = forms().processes;
+    QVERIFY(w->NoteExport->isVisibleTo(w));
+    QCOMPARE(w->NoteExport->LabelSaved->text(),
+             QStringLiteral("Сохранено: ") + QDir::toNativeSeparators(file));
+    QTest::mouseClick(w->NoteExport->ButtonFolder, Qt::LeftButton);
+    QCOMPARE(t.p.seams.spreadsheets.openedFolders(), QStringList {QFileInfo(file).absolutePath()});
+    // No file manager either: the box says so, the note stays.
+    QCOMPARE(t.messages().errors().size(), 2);
+    QVERIFY(t.messages().errors().last().contains(
+        QDir::toNativeSeparators(QFileInfo(file).absolutePath())));
+    QVERIFY(w->NoteExport->isVisibleTo(w));
 }
 
 void TestProcExport::folderNotWritable()

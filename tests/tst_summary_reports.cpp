@@ -1,5 +1,6 @@
 // The summary reports window: the opening's default period, the product kind kept between
-// openings, and the product export read back from the saved workbook.
+// openings, the previews titled with their period, and the product export read back from the
+// saved workbook, its columns fitted and its place told in the window.
 
 #include "tst_report_fixture.h"
 #include "tst_xlsx_reader.h"
@@ -15,6 +16,8 @@
 #include <QDateEdit>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -81,6 +84,8 @@ private Q_SLOTS:
     void previews();
     void titleNamesProductKind_data();
     void titleNamesProductKind();
+    void previewTitleNamesPeriod_data();
+    void previewTitleNamesPeriod();
     void previewOfPartsOnly();
     void exportRows_data();
     void exportRows();
@@ -180,22 +185,19 @@ void TestSummaryReports::previews_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("title");
-    QTest::newRow("Отчет по рабочим") << "Button4"
-                                      << "   Отчет по рабочим за период с ";
-    QTest::newRow("Отчет по продукции") << "Button2"
-                                        << "   Отчет по продукции за период с ";
-    QTest::newRow("Детальный отчет по рабочим") << "Button1"
-                                                << "   Детальный отчет по рабочим за период с ";
-    QTest::newRow("Детальный отчет по продукции") << "Button3"
-                                                  << "   Детальный отчет по продукции за период с ";
-    QTest::newRow("Детальный отчет по заявкам") << "Button7"
-                                                << "   Детальный отчет по заявкам за период с ";
+    for (const auto &[button, name] : {std::pair {"Button4", "Отчет по рабочим"},
+                                       {"Button2", "Отчет по продукции"},
+                                       {"Button1", "Детальный отчет по рабочим"},
+                                       {"Button3", "Детальный отчет по продукции"},
+                                       {"Button7", "Детальный отчет по заявкам"}})
+        QTest::newRow(name) << button << QString::fromUtf8(name);
 }
 
 void TestSummaryReports::previews()
 {
     QFETCH(QString, button);
     QFETCH(QString, title);
+    const QString caption = QStringLiteral("   ") + title + QStringLiteral(" за период с ");
     Program p(QDate(2026, 12, 10));
     p.in();
     // The demo plant's November, its default period; a record on the end day stays out, one
@@ -213,8 +215,10 @@ void TestSummaryReports::previews()
     QCOMPARE(p.p.seams.previews.count(), 1);
     const reports::PreparedReport r = p.p.seams.previews.last();
     QVERIFY(r.pageCount() >= 1);
-    QVERIFY2(r.pages.front().hasText(title + "01.11.2026 по 01.12.2026"),
+    QVERIFY2(r.pages.front().hasText(caption + "01.11.2026 по 01.12.2026"),
              qPrintable(r.pages.front().rowTexts().join('\n')));
+    // The preview's caption and the PDF's name: the report and its month.
+    QCOMPARE(r.title, title + QStringLiteral(" ноябрь 2026"));
     bool lateShown = false;
     for (const reports::Page &page : r.pages)
         lateShown = lateShown || page.rowTexts().join('\n').contains(QStringLiteral("777"));
@@ -277,6 +281,37 @@ void TestSummaryReports::titleNamesProductKind()
         }
     });
     QCOMPARE(p.p.seams.previews.count(), 5);
+}
+
+// A period other than a calendar month is named by its first and last day ("по" is excluded).
+void TestSummaryReports::previewTitleNamesPeriod_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("half a month") << QDate(2026, 11, 1) << QDate(2026, 11, 16)
+                                  << "Отчет по рабочим 01.11.2026 – 15.11.2026";
+    QTest::newRow("two months") << QDate(2026, 10, 1) << QDate(2026, 12, 1)
+                                << "Отчет по рабочим 01.10.2026 – 30.11.2026";
+    QTest::newRow("one day") << QDate(2026, 11, 5) << QDate(2026, 11, 6)
+                             << "Отчет по рабочим 05.11.2026";
+    QTest::newRow("December") << QDate(2026, 12, 1) << QDate(2027, 1, 1)
+                              << "Отчет по рабочим декабрь 2026";
+}
+
+void TestSummaryReports::previewTitleNamesPeriod()
+{
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QString, title);
+    Program p(QDate(2026, 12, 10));
+    p.in();
+    openSummary(p, [&](TForm18 *w) {
+        choose(w, from, to, 0);
+        QTest::mouseClick(w->Button4, Qt::LeftButton);
+    });
+    QCOMPARE(p.p.seams.previews.count(), 1);
+    QCOMPARE(p.p.seams.previews.last().title, title);
 }
 
 void TestSummaryReports::previewOfPartsOnly()
@@ -373,6 +408,16 @@ void TestSummaryReports::exportRows()
     }
     QVERIFY(!book.has("A" + QString::number(rows.size() + 2)));
     QCOMPARE(found.size(), rows.size());
+    // Every column as wide as its widest text: no "Готовая п…" to widen by hand.
+    const QString unfitted = xlsxtest::unfittedColumns(book);
+    QVERIFY2(unfitted.isEmpty(), qPrintable(unfitted));
+    // The window says where the file went and shows its folder on request.
+    TForm18 *w = forms().summaryReports;
+    QCOMPARE(w->NoteExport->LabelSaved->text(),
+             QStringLiteral("Сохранено: ") + QDir::toNativeSeparators(file));
+    QVERIFY(w->NoteExport->isVisibleTo(w));
+    QTest::mouseClick(w->NoteExport->ButtonFolder, Qt::LeftButton);
+    QCOMPARE(p.p.seams.spreadsheets.openedFolders(), QStringList {QFileInfo(file).absolutePath()});
     // The caption counts the rows as they are written (after the old one, painted pressed).
     QStringList counted {QStringLiteral("Excel (0 из %1)").arg(rows.size())};
     for (int k = 1; k <= rows.size(); ++k)
@@ -428,8 +473,17 @@ void TestSummaryReports::exportToUnwritableFolder()
     // The window goes on working.
     p.messages().clear();
     p.p.seams.spreadsheets.setFolder(dir.filePath("ok"));
-    QVERIFY(!exportProducts(p, kFrom, kTo, 0).isEmpty());
+    const QString saved = exportProducts(p, kFrom, kTo, 0);
+    QVERIFY(!saved.isEmpty());
     QVERIFY(p.messages().shown().isEmpty());
+    TForm18 *w = forms().summaryReports;
+    QCOMPARE(w->NoteExport->file(), saved);
+    // A failed export names no file, not even the one before.
+    p.p.seams.spreadsheets.setFolder(dir.filePath("Tabel/sub"));
+    QVERIFY(exportProducts(p, kFrom, kTo, 0).isEmpty());
+    QCOMPARE(p.messages().errors().size(), 1);
+    QVERIFY(!w->NoteExport->isVisibleTo(w));
+    QCOMPARE(w->NoteExport->file(), QString());
 }
 
 QTEST_MAIN(TestSummaryReports)

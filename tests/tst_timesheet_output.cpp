@@ -1,6 +1,6 @@
 // The timesheet's outputs: the month exported to a workbook (read back from the saved file) with
-// its "Excel (k из N)" caption, the window's other commands held while the export runs, and
-// "Печать" with the timesheet layout's preview.
+// its "Excel (k из N)" caption and the note of where it went, the window's other commands held
+// while the export runs, and "Печать" with the timesheet layout's preview titled with its month.
 
 #include "tst_report_fixture.h"
 #include "tst_xlsx_reader.h"
@@ -12,6 +12,8 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
@@ -127,6 +129,13 @@ void TestTimesheetOutput::exportMonth()
     QVERIFY2(counted.size() >= 2, qPrintable(captions.join(u';')));
     QCOMPARE(counted.last(), QStringLiteral("Excel (2 из 2)"));
     QVERIFY(!forms().timesheetPrint->H_Tabel.isOpen());
+    // The window says where the file went and shows its folder on request.
+    TForm19 *w = forms().timesheet;
+    QVERIFY(w->NoteExport->isVisibleTo(w));
+    QCOMPARE(w->NoteExport->LabelSaved->text(),
+             QStringLiteral("Сохранено: ") + QDir::toNativeSeparators(file));
+    QTest::mouseClick(w->NoteExport->ButtonFolder, Qt::LeftButton);
+    QCOMPARE(p.p.seams.spreadsheets.openedFolders(), QStringList {QFileInfo(file).absolutePath()});
 }
 
 void TestTimesheetOutput::exportOfEmptyMonth()
@@ -221,14 +230,18 @@ void TestTimesheetOutput::print_data()
 {
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("March 2021") << QDate(2021, 3, 15) << "Март 2021 г.";
-    QTest::newRow("April 2021") << QDate(2021, 4, 2) << "Апрель 2021 г.";
+    QTest::addColumn<QString>("title");
+    QTest::newRow("March 2021") << QDate(2021, 3, 15) << "Март 2021 г."
+                                << "Табель по времени март 2021";
+    QTest::newRow("April 2021") << QDate(2021, 4, 2) << "Апрель 2021 г."
+                                << "Табель по времени апрель 2021";
 }
 
 void TestTimesheetOutput::print()
 {
     QFETCH(QDate, date);
     QFETCH(QString, caption);
+    QFETCH(QString, title);
     Program p;
     p.in();
     const int a = p.worker(7);
@@ -241,6 +254,7 @@ void TestTimesheetOutput::print()
     QCOMPARE(p.p.seams.previews.count(), 1);
     const reports::PreparedReport r = p.p.seams.previews.last();
     QCOMPARE(r.pageCount(), 1);
+    QCOMPARE(r.title, title); // the preview's caption and the PDF's name
     const reports::Page &page = r.pages.front();
     QVERIFY(page.size.width() > page.size.height()); // landscape
     QVERIFY(page.hasText(caption));

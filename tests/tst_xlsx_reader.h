@@ -3,11 +3,15 @@
 // hands the tests what a spreadsheet program would show: every cell's value, type, number
 // format and weight, the custom column widths and the sheet names.
 
+#include "db/formats.h"
+#include "reports/xlsx/excel_link.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
@@ -92,6 +96,48 @@ inline Workbook read(const QString &path)
 inline bool storedWidth(double stored, double fitted)
 {
     return stored >= fitted && stored <= fitted + 1;
+}
+
+// The letters of a cell reference: "AG12" -> "AG".
+inline QString columnOf(const QString &ref)
+{
+    qsizetype n = 0;
+    while (n < ref.size() && ref[n].isLetter())
+        ++n;
+    return ref.left(n);
+}
+
+// The columns that are not as wide as the widest text in them, as the link measures a text
+// (numbers in the program's form, as the exports write them), with what they hold and what
+// they should: "" when every column holding a text fits it.
+inline QString unfittedColumns(const Workbook &book)
+{
+    QMap<QString, double> widest;
+    QMap<QString, QString> widestText;
+    for (auto it = book.cells.begin(); it != book.cells.end(); ++it) {
+        const QString text = it->type == QLatin1String("n")
+            ? db::formatGeneral(it->value.toDouble())
+            : it->value.toString();
+        reports::ExcelLink measure;
+        measure.OpenExcel();
+        measure.WriteExcelCell(1, 1, 1, text, true, true, it->bold);
+        const QString column = columnOf(it.key());
+        if (measure.columnWidth(1) > widest.value(column, -1)) {
+            widest[column] = measure.columnWidth(1);
+            widestText[column] = text;
+        }
+    }
+    QStringList unfitted;
+    for (auto it = widest.begin(); it != widest.end(); ++it) {
+        const double stored = book.widths.value(it.key(), -1);
+        if (!storedWidth(stored, it.value()))
+            unfitted << QStringLiteral("%1: %2 for «%3» (%4)")
+                            .arg(it.key())
+                            .arg(stored)
+                            .arg(widestText[it.key()])
+                            .arg(it.value());
+    }
+    return unfitted.join(QStringLiteral("; "));
 }
 
 // The files (hidden ones too) in a folder, by name.

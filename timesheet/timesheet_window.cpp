@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/forms.h"
+#include "reports/engine/preview_window.h"
 #include "reports/layouts/timesheet_print.h"
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"
@@ -273,8 +274,10 @@ TForm19::TForm19(QWidget *parent)
     bottom->addWidget(ComboBox2);
     bottom->addWidget(Button5);
     bottom->addWidget(Button6);
+    NoteExport = new reports::ExportNote(m_excel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
+    layout->addWidget(NoteExport);
     layout->addLayout(bottom);
     resize(1200, 600);
 
@@ -510,8 +513,11 @@ void TForm19::Button6Click()
     const db::CloseOnExit closer(q);
     layout->setCaption(ComboBox1->currentText() + u' ' + ComboBox2->currentText()
                        + QStringLiteral(" г."));
-    layout->prepare();
-    layout->preview(this);
+    // The preview's caption and the PDF's name carry the month too.
+    reports::PreparedReport report = layout->prepare();
+    const QDate first(year(), month(), 1);
+    report.title = reports::titleWithPeriod(report.title, first, first.addMonths(1));
+    ui::showReportPreview(this, report);
 }
 
 void TForm19::Button4Click()

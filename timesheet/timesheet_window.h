@@ -2,6 +2,7 @@
 // TForm19: the monthly timesheet, one tab per shift.
 
 #include "reports/xlsx/excel_link.h"
+#include "reports/xlsx/export_note.h"
 #include "ui/data_grid.h"
 #include "ui/window.h"
 
@@ -30,6 +31,7 @@ public:
     QComboBox *ComboBox2; // year
     QPushButton *Button5; // "Обновить"
     QPushButton *Button6; // "Печать"
+    reports::ExportNote *NoteExport; // where the last export went
 
     // Colours of the timesheet, as the plant's office knows them.
     static QColor weekendColour() { return QColor(255, 0, 0); }

@@ -1,15 +1,17 @@
 #include "seams.h"
 
 #include "db/db_error.h"
-#include "ui/build_texts.h"
-#include "ui/window.h"
 #include "reports/engine/preview_window.h"
+#include "ui/build_texts.h"
 #include "ui/error_log.h"
+#include "ui/save_dialog.h"
+#include "ui/window.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QUrl>
@@ -108,6 +110,21 @@ public:
     {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
+    bool openFolder(const QString &folder) override
+    {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
+};
+
+class RealFileDialogs : public FileDialogSeam
+{
+public:
+    int exec(QFileDialog *dialog) override
+    {
+        if (g_ending)
+            return QDialog::Rejected;
+        return dialog->exec();
+    }
 };
 
 class RealReportPreview : public ReportPreviewSeam
@@ -117,9 +134,7 @@ public:
     {
         if (g_ending)
             return;
-        reports::PreviewWindow window(report, parent);
-        window.setErrorDisplay([](QWidget *over, const QString &text) { showError(over, text); });
-        window.exec();
+        previewWindow(report, parent)->exec();
     }
 };
 
@@ -134,6 +149,8 @@ RealSpreadsheets g_realSpreadsheets;
 SpreadsheetSeam *g_spreadsheets = &g_realSpreadsheets;
 RealReportPreview g_realPreview;
 ReportPreviewSeam *g_preview = &g_realPreview;
+RealFileDialogs g_realFileDialogs;
+FileDialogSeam *g_fileDialogs = &g_realFileDialogs;
 
 QDateTime g_fixedNow;
 std::optional<BuildStamp> g_stamp;
@@ -263,6 +280,21 @@ void showReportPreview(QWidget *parent, const reports::PreparedReport &report)
     g_preview->preview(parent, report);
 }
 
+std::unique_ptr<reports::PreviewWindow> previewWindow(const reports::PreparedReport &report,
+                                                      QWidget *parent)
+{
+    auto window = std::make_unique<reports::PreviewWindow>(report, parent);
+    window->setErrorDisplay([](QWidget *over, const QString &text) { showError(over, text); });
+    // PDFs are proposed beside the exports, where the clerk already finds the program's files.
+    window->setSaveDialog([](QWidget *over, const QString &name) {
+        const QString folder = spreadsheetFolder();
+        QDir().mkpath(folder);
+        return getSaveFileName(over, QStringLiteral("Сохранить в PDF"), QDir(folder).filePath(name),
+                               QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
+    });
+    return window;
+}
+
 // --- clock ---------------------------------------------------------------------------------
 
 void setFixedNow(const QDateTime &now)
@@ -360,6 +392,32 @@ QString spreadsheetFolder()
 bool openSpreadsheet(const QString &path)
 {
     return g_spreadsheets->open(path);
+}
+
+void openFolderOf(QWidget *parent, const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!g_spreadsheets->openFolder(folder))
+        showError(parent,
+                  QStringLiteral("Не удалось открыть папку «%1»: нет программы для "
+                                 "просмотра папок.")
+                      .arg(QDir::toNativeSeparators(folder)));
+}
+
+// --- file dialogs --------------------------------------------------------------------------
+
+void setFileDialogSeam(FileDialogSeam *seam)
+{
+    g_fileDialogs = seam ? seam : &g_realFileDialogs;
+}
+
+QString getSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
+                        const QString &filter, const QString &suffix)
+{
+    SaveFileDialog dialog(parent, caption, proposed, filter, suffix);
+    if (g_fileDialogs->exec(&dialog) != QDialog::Accepted)
+        return QString();
+    return dialog.chosenPath();
 }
 
 // --- errors in handlers --------------------------------------------------------------------

@@ -1,21 +1,24 @@
 #pragma once
 // Seams between the windows and the world: message boxes, modal showing, the end of the
-// program, the clock, the build stamp and the spreadsheet output. Production uses Qt; tests put
-// scripted fakes in.
+// program, the clock, the build stamp, the spreadsheet output and the file dialogs. Production
+// uses Qt; tests put scripted fakes in.
 
 #include <QDate>
 #include <QDateTime>
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <type_traits>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 namespace reports {
 struct PreparedReport;
-}
+class PreviewWindow;
+} // namespace reports
 
 namespace ui {
 
@@ -112,11 +115,30 @@ public:
     virtual QString folder() = 0;
     // Opens the saved file with the desktop's application for it; false when none took it.
     virtual bool open(const QString &path) = 0;
+    // Shows a folder in the desktop's file manager; false when none took it.
+    virtual bool openFolder(const QString &folder) = 0;
 };
 void setSpreadsheetSeam(SpreadsheetSeam *seam); // nullptr restores the real one
 // The user's documents folder, sub-folder "Tabel" (the home folder when there is none).
 QString spreadsheetFolder();
 bool openSpreadsheet(const QString &path);
+// The folder of a saved file in the file manager; a box "Ошибка" when none opened it.
+void openFolderOf(QWidget *parent, const QString &path);
+
+// --- file dialogs --------------------------------------------------------------------------
+class FileDialogSeam
+{
+public:
+    virtual ~FileDialogSeam() = default;
+    // Shows the prepared dialog modally and returns its result (QDialog::exec in production).
+    virtual int exec(QFileDialog *dialog) = 0;
+};
+void setFileDialogSeam(FileDialogSeam *seam); // nullptr restores the real one
+// Asks where to save a file: the program's own dialog (the same on every desktop, in Russian)
+// in the folder of `proposed` with its name filled in. A name typed without `suffix` ("pdf")
+// gets it; replacing a file that exists is asked first. The chosen path, "" when cancelled.
+QString getSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
+                        const QString &filter, const QString &suffix);
 
 // --- report preview ------------------------------------------------------------------------
 class ReportPreviewSeam
@@ -129,6 +151,10 @@ void setReportPreviewSeam(ReportPreviewSeam *seam); // nullptr restores the prev
 // Shows the prepared pages in the preview window, from which they are printed or saved as
 // PDF (tests take the pages instead).
 void showReportPreview(QWidget *parent, const reports::PreparedReport &report);
+// The preview window as the program shows it: its failures in the program's boxes, its save
+// dialog the program's own.
+std::unique_ptr<reports::PreviewWindow> previewWindow(const reports::PreparedReport &report,
+                                                      QWidget *parent);
 
 // --- errors in handlers --------------------------------------------------------------------
 // Shows the application's error display for the exception in flight: a modal box "Ошибка"

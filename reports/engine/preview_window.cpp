@@ -2,9 +2,12 @@
 
 #include "render.h"
 
+#include "db/formats.h"
+
 #include <algorithm>
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -126,9 +129,15 @@ PreviewWindow::PreviewWindow(PreparedReport report, QWidget *parent)
     m_view = new PageView(m_scroll);
     m_scroll->setWidget(m_view);
 
+    LabelSaved = new QLabel(this);
+    LabelSaved->setObjectName(QStringLiteral("LabelSaved"));
+    LabelSaved->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelSaved->hide();
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(m_scroll, 1);
+    layout->addWidget(LabelSaved);
 
     connect(ButtonFirst, &QPushButton::clicked, this, [this] { showPage(1); });
     connect(ButtonPrior, &QPushButton::clicked, this, [this] { showPage(m_page - 1); });
@@ -206,20 +215,50 @@ void PreviewWindow::printClick()
         showError(QStringLiteral("Не удалось напечатать отчет."));
 }
 
-void PreviewWindow::pdfClick()
+QString PreviewWindow::proposedPdfName() const
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString name = m_report.title.trimmed();
+    QString name = m_report.title.simplified();
     name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
     if (name.isEmpty())
         name = QStringLiteral("Отчет");
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в PDF"),
-                                                      folder + u'/' + name + QStringLiteral(".pdf"),
-                                                      QStringLiteral("PDF (*.pdf)"));
+    return name + QStringLiteral(".pdf");
+}
+
+void PreviewWindow::pdfClick()
+{
+    QString path;
+    if (m_saveDialog) {
+        path = m_saveDialog(this, proposedPdfName());
+    } else {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в PDF"),
+                                            QDir(folder).filePath(proposedPdfName()),
+                                            QStringLiteral("PDF (*.pdf)"));
+    }
     if (path.isEmpty())
         return;
-    if (!savePdf(path))
-        showError(QStringLiteral("Не удалось записать файл «%1».").arg(path));
+    if (!savePdf(path)) {
+        showError(
+            QStringLiteral("Не удалось записать файл «%1».").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    LabelSaved->setText(QStringLiteral("Сохранено: ") + QDir::toNativeSeparators(path));
+    LabelSaved->show();
+}
+
+QString titleWithPeriod(const QString &title, const QDate &from, const QDate &to)
+{
+    QString period;
+    if (from.day() == 1 && to == from.addMonths(1)) {
+        period = QLocale(QLocale::Russian, QLocale::Russia).standaloneMonthName(from.month()) + u' '
+            + QString::number(from.year());
+    } else {
+        const QDate last = to.addDays(-1);
+        period = db::displayText(from);
+        if (last > from)
+            period += QStringLiteral(" – ") + db::displayText(last);
+    }
+    return title.trimmed() + u' ' + period;
 }
 
 } // namespace reports

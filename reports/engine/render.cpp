@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <algorithm>
+#include <QSaveFile>
 #include <optional>
 
 namespace reports {
@@ -132,18 +133,25 @@ QImage renderPageImage(const Page &page, double dpi)
 
 bool writePdf(const PreparedReport &report, const QString &path)
 {
-    const bool existed = QFile::exists(path);
+    // Written under a temporary name beside the file and put in its place only when whole: a
+    // failed write leaves a file that was there as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
     bool ok = false;
     {
-        QPdfWriter writer(path);
+        QPdfWriter writer(&file);
         writer.setResolution(600);
         writer.setTitle(report.title);
         writer.setCreator(QStringLiteral("Tabel"));
         ok = paintPages(writer, report, 0, 0);
     }
-    if (!ok && !existed)
-        QFile::remove(path);
-    return ok;
+    // The last buffered bytes are written here, not in commit(), whose own flush keeps no error.
+    if (!ok || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 bool printReport(const PreparedReport &report, QPrinter &printer, int from, int to)

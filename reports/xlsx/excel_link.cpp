@@ -353,6 +353,8 @@ double ExcelLink::columnWidth(int column) const
 int ExcelLink::OpenExcel(const QString &fileName)
 {
     m_book.reset();
+    if (m_savedNote)
+        m_savedNote(QString());
     if (!fileName.isEmpty()) {
         ui::showError(m_window,
                       QStringLiteral("Ошибка открытия файла Microsoft Excel.\n"
@@ -382,6 +384,23 @@ int ExcelLink::WriteExcelCell(int sheet, int column, int row, const QString &tex
 int ExcelLink::WriteExcelValue(int sheet, int column, int row, const QString &text)
 {
     return writeCell(sheet, column, row, text, false, false, false, false);
+}
+
+int ExcelLink::FitColumns()
+{
+    if (!m_book)
+        return kOk;
+    Book &book = *m_book;
+    for (int column = 1; column <= int(book.columns.size()); ++column) {
+        Column &col = book.columns[size_t(column - 1)];
+        if (!col.exact)
+            book.refit(column);
+        if (col.widest > 0 && col.fitted != col.widest) {
+            col.fitted = col.widest;
+            book.changed = true;
+        }
+    }
+    return kOk;
 }
 
 int ExcelLink::writeCell(int sheet, int column, int row, const QString &text, bool setFormat,
@@ -500,6 +519,8 @@ int ExcelLink::save()
     }
     m_lastFile = target;
     m_book->changed = false;
+    if (m_savedNote)
+        m_savedNote(target);
     if (!ui::openSpreadsheet(target)) {
         ui::showError(m_window,
                       QStringLiteral("Файл «%1» сохранён, но открыть его не удалось: нет "

@@ -9,6 +9,7 @@
 //     excel.WriteExcelCell(1, 1, 1, title, true, true, true);   // sheet, column, row, text,
 //     excel.WriteExcelValue(1, 2, 3, db::formatGeneral(mass));  //   as text, fit, bold
 //     ...
+//     excel.FitColumns();                      // every column as wide as its widest text
 //     excel.SetExcelVisible(true);             // saved to a new file and opened
 //
 // Sheet, column and row numbers start at 1; only sheet 1 exists. Texts that read as numbers
@@ -26,11 +27,15 @@
 // (ui::openSpreadsheet()). Making it visible again after more writes saves another new file; with
 // nothing changed it does nothing. `SetExcelVisible(false)` has nothing to hide and does nothing.
 //
+// An ExportNote (export_note.h) beside the window's export button says where each saved file
+// went and opens its folder.
+//
 // Every operation returns 1 on success and -1 after showing its own message ("Ошибка" caption
 // or as listed, error icon) through ui's message seam; none throws. A new `OpenExcel` drops a
 // workbook that was never made visible.
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -59,6 +64,13 @@ public:
     int WriteExcelCell(int sheet, int column, int row, const QString &text, bool asText,
                        bool fitColumn, bool bold);
     int WriteExcelValue(int sheet, int column, int row, const QString &text);
+    // Fits every column that holds a text to its widest one, as WriteExcelCell's fit option
+    // does for its column: what every export does before its workbook is made visible.
+    int FitColumns();
+
+    // Told the path of every file saved, as soon as it is complete (before it is opened), and
+    // "" when OpenExcel starts a new workbook.
+    void setSavedNote(std::function<void(const QString &)> note) { m_savedNote = std::move(note); }
 
     // The file last saved by SetExcelVisible(true); empty before the first.
     QString lastFile() const { return m_lastFile; }
@@ -80,6 +92,7 @@ private:
     QString m_title;
     QString m_lastFile;
     std::unique_ptr<Book> m_book;
+    std::function<void(const QString &)> m_savedNote;
 };
 
 } // namespace reports

@@ -4,9 +4,13 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -44,6 +48,17 @@ bool singleButton(QMessageBox::StandardButtons buttons)
 }
 
 } // namespace
+
+void typeText(QWidget *w, const QString &text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        const QString key = QString::fromUcs4(&c, 1);
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, key);
+        QApplication::sendEvent(w, &release);
+    }
+}
 
 // --- message boxes -------------------------------------------------------------------------
 
@@ -230,6 +245,64 @@ bool RecordingSpreadsheets::open(const QString &path)
     return canOpen;
 }
 
+bool RecordingSpreadsheets::openFolder(const QString &folder)
+{
+    m_openedFolders.append(folder);
+    return canOpen;
+}
+
+// --- file dialogs --------------------------------------------------------------------------
+
+int ScriptedFileDialogs::exec(QFileDialog *dialog)
+{
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    m_shown.append({dialog->windowTitle(), dialog->directory().absolutePath(),
+                    name ? name->text() : QString()});
+    if (m_actions.isEmpty()) {
+        fail(m_failures,
+             QStringLiteral("No answer scripted for the file dialog «%1»")
+                 .arg(dialog->windowTitle()));
+        return QDialog::Rejected;
+    }
+    const Action action = m_actions.takeFirst();
+    struct Showing
+    {
+        QDialog *dialog;
+        ~Showing() { dialog->hide(); }
+    };
+    dialog->setResult(0);
+    dialog->show();
+    const Showing showing {dialog};
+    return action(dialog);
+}
+
+ScriptedFileDialogs::Action ScriptedFileDialogs::typeAndSave(const QString &name)
+{
+    return [name](QFileDialog *dialog) {
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+        QPushButton *save = buttons ? buttons->button(QDialogButtonBox::Save) : nullptr;
+        if (!edit || !save) {
+            QTest::qFail("The file dialog has no name field or save button", __FILE__, __LINE__);
+            return int(QDialog::Rejected);
+        }
+        if (!name.isEmpty()) {
+            edit->selectAll();
+            typeText(edit, name);
+        }
+        save->click();
+        return dialog->result();
+    };
+}
+
+ScriptedFileDialogs::Action ScriptedFileDialogs::cancel()
+{
+    return [](QFileDialog *dialog) {
+        dialog->reject();
+        return int(QDialog::Rejected);
+    };
+}
+
 // --- report preview ------------------------------------------------------------------------
 
 reports::PreparedReport RecordedPreviews::last() const
@@ -250,6 +323,7 @@ SeamsFixture::SeamsFixture()
     ui::setEndSeam(&end);
     ui::setSpreadsheetSeam(&spreadsheets);
     ui::setReportPreviewSeam(&previews);
+    ui::setFileDialogSeam(&fileDialogs);
     m_oldStateHome = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_STATE_HOME", stateHome.path().toUtf8());
 }
@@ -261,6 +335,7 @@ SeamsFixture::~SeamsFixture()
     ui::setEndSeam(nullptr);
     ui::setSpreadsheetSeam(nullptr);
     ui::setReportPreviewSeam(nullptr);
+    ui::setFileDialogSeam(nullptr);
     ui::setFixedNow(QDateTime());
     ui::setBuildStamp(nullptr);
     if (m_oldStateHome.isNull())

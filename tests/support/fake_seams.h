@@ -16,8 +16,13 @@
 #include <memory>
 
 class QDialog;
+class QFileDialog;
 
 namespace testing {
+
+// Types the text key by key as a keyboard would (QTest::keyClicks takes Latin-1 only); a
+// character outside the first plane (an emoji) is one key with both of its UTF-16 halves.
+void typeText(QWidget *w, const QString &text);
 
 struct RecordedMessage
 {
@@ -133,14 +138,51 @@ public:
     QString folder() override;
     bool open(const QString &path) override;
 
+    bool openFolder(const QString &folder) override;
+
     void setFolder(const QString &folder) { m_folder = folder; }
     bool canOpen = true;
     QStringList opened() const { return m_opened; } // every file handed to open(), in order
+    QStringList openedFolders() const { return m_openedFolders; } // every folder shown, in order
 
 private:
     QString m_folder;
     std::unique_ptr<QTemporaryDir> m_temp;
     QStringList m_opened;
+    QStringList m_openedFolders;
+};
+
+// The program's file dialogs: the real dialog is shown (and so polished, as on the screen) and
+// the next scripted action answers it. A dialog with nothing scripted fails the test and is
+// cancelled.
+class ScriptedFileDialogs : public ui::FileDialogSeam
+{
+public:
+    using Action = std::function<int(QFileDialog *)>;
+
+    int exec(QFileDialog *dialog) override;
+    void script(Action action) { m_actions.append(std::move(action)); }
+    int pending() const { return int(m_actions.size()); }
+
+    // Types `name` (a file name, or a path) into the dialog's name field as a person does, or
+    // with "" keeps the name proposed, and presses its save button; returns the dialog's result
+    // (a question it asks may keep it up).
+    static Action typeAndSave(const QString &name = QString());
+    static Action cancel();
+
+    struct Shown
+    {
+        QString caption;
+        QString folder; // the folder the dialog opened in
+        QString name; // the name it proposed in its name field
+    };
+    const QList<Shown> &shown() const { return m_shown; }
+    bool failed() const { return !m_failures.isEmpty(); }
+
+private:
+    QList<Action> m_actions;
+    QList<Shown> m_shown;
+    QStringList m_failures;
 };
 
 // The report preview: the prepared pages are kept for the test instead of being shown.
@@ -188,6 +230,7 @@ public:
     RecordingEnd end;
     RecordingSpreadsheets spreadsheets;
     RecordedPreviews previews;
+    ScriptedFileDialogs fileDialogs;
 
     // The error log of this test: XDG_STATE_HOME points here while the fixture lives.
     QTemporaryDir stateHome;
