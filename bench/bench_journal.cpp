@@ -3,6 +3,7 @@
 // the journal's columns, the personnel list's prefix filter, and the start-up times measured by
 // bench_startup. Run by bench/run.sh, which prepares the data.
 
+#include "bench/measure.h"
 #include "bench/odbc_floor.h"
 #include "core/data_module.h"
 #include "db/db_error.h"
@@ -23,34 +24,13 @@ namespace {
 
 QTextStream out(stdout);
 
-struct Timing
-{
-    double median = 0;
-    double min = 0;
-};
-
-Timing summarize(std::vector<double> ms)
-{
-    if (ms.empty())
-        return {};
-    std::sort(ms.begin(), ms.end());
-    const size_t n = ms.size();
-    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    return {median, ms.front()};
-}
+using bench::summarize;
+using bench::Timing;
 
 // Runs `prepare` untimed, then `work` timed, `runs` times.
 Timing measure(int runs, const std::function<void()> &prepare, const std::function<void()> &work)
 {
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    return summarize(ms);
+    return bench::measure(runs, work, prepare);
 }
 
 std::vector<double> numbers(const QString &list)
