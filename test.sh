@@ -10,7 +10,7 @@ pgdir=$(mktemp -d /tmp/tabel-test.XXXXXX)
 chmod 755 "$pgdir"
 cleanup() { "$top/scripts/pg.sh" stop "$pgdir/data"; rm -rf "$pgdir"; }
 trap cleanup EXIT
-port=$(scripts/pg.sh free-port 55432)
+port=$(scripts/pg.sh free-port 25432)
 scripts/pg.sh start "$pgdir/data" "$port"
 # The template every writing test clones, and one with the demo plant in it.
 scripts/load_db.sh "$pgdir/data" "$port" tabel_template

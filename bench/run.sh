@@ -16,7 +16,7 @@ db=tabel_bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TABEL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" --target bench_journal bench_startup bench_entry bench_report bench_memory
 
-port=$(scripts/pg.sh free-port 55900)
+port=$(scripts/pg.sh free-port 25900)
 cluster=$(mktemp -d /tmp/tabel-bench.XXXXXX)
 home=$(mktemp -d /tmp/tabel-bench-home.XXXXXX)
 cleanup() {

@@ -15,7 +15,7 @@ db=tabel_clients
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TABEL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" --target bench_clients
 
-port=$(scripts/pg.sh free-port 56700)
+port=$(scripts/pg.sh free-port 26700)
 cluster=$(mktemp -d /tmp/tabel-bench-clients.XXXXXX)
 home=$(mktemp -d /tmp/tabel-bench-clients-home.XXXXXX)
 cleanup() {

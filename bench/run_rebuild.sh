@@ -13,7 +13,7 @@ runs="${TABEL_BENCH_RUNS:-5}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TABEL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" --target bench_rebuild
 
-port=$(scripts/pg.sh free-port 56600)
+port=$(scripts/pg.sh free-port 26600)
 cluster=$(mktemp -d /tmp/tabel-bench-rebuild.XXXXXX)
 cleanup() {
     scripts/pg.sh stop "$cluster" || true

@@ -19,7 +19,7 @@ for c in "${cases[@]}"; do targets+=(--target "$c"); done
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TABEL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" "${targets[@]}"
 
-port=$(scripts/pg.sh free-port 56900)
+port=$(scripts/pg.sh free-port 26900)
 work=$(mktemp -d /tmp/tabel-restarts.XXXXXX)
 chmod 755 "$work"
 cleanup() {

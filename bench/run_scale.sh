@@ -23,7 +23,7 @@ benches=(bench_scale_journal bench_timesheet bench_rebuild bench_report bench_me
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TABEL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" $(printf -- '--target %s ' "${benches[@]}")
 
-port=$(scripts/pg.sh free-port 56900)
+port=$(scripts/pg.sh free-port 26900)
 work=$(mktemp -d /tmp/tabel-bench-scale.XXXXXX)
 chmod 755 "$work" # the cluster inside belongs to postgres when run as root
 cleanup() {

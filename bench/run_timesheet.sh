@@ -14,7 +14,7 @@ db=tabel_bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TABEL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" --target bench_timesheet
 
-port=$(scripts/pg.sh free-port 56700)
+port=$(scripts/pg.sh free-port 26700)
 cluster=$(mktemp -d /tmp/tabel-bench-timesheet.XXXXXX)
 home=$(mktemp -d /tmp/tabel-bench-home.XXXXXX)
 cleanup() {

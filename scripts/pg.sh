@@ -4,6 +4,8 @@
 #   pg.sh durable DIR                makes a (running) cluster write safely from now on
 #   pg.sh stop DIR
 #   pg.sh free-port FROM             prints the first free TCP port from FROM upwards
+# Test clusters take ports below 32768, where the kernel hands out no ports to outgoing
+# connections, so the port found free is still free when the server binds it.
 # Throwaway clusters (tests, benchmarks) skip flushing to disk for speed: a power cut may
 # corrupt them, which does not matter there. A cluster that keeps what users type (the demo of
 # ./run.sh) is started "durable": fsync, full_page_writes and synchronous_commit on.
@@ -13,7 +15,14 @@ BIN=/usr/lib/postgresql/15/bin
 as_owner() {
     if [ "$(id -u)" -eq 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi
 }
-port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+# A port is taken when something listens on it, and also when any socket, an outgoing
+# connection's own end among them, holds it: the server could not bind it then either.
+port_taken() {
+    local hex
+    hex=$(printf ':%04X ' "$1")
+    grep -qs -- "$hex" /proc/net/tcp /proc/net/tcp6 && return 0
+    (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
+}
 # Writes the durability settings of the cluster in DIR, replacing earlier ones: on or off.
 durability() {
     local conf=$1/postgresql.conf value=$2

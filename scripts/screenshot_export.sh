@@ -9,7 +9,7 @@ scripts/build.sh build tabel_screenshot_export
 tmp=$(mktemp -d /tmp/tabel-shots.XXXXXX)
 chmod 755 "$tmp"
 trap 'scripts/pg.sh stop "$tmp/data"; rm -rf "$tmp"' EXIT
-port=$(scripts/pg.sh free-port 55900)
+port=$(scripts/pg.sh free-port 25900)
 scripts/pg.sh start "$tmp/data" "$port"
 scripts/load_db.sh "$tmp/data" "$port" tabel_demo demo
 mkdir -p docs

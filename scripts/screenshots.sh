@@ -9,7 +9,7 @@ scripts/build.sh build tabel_screenshots
 tmp=$(mktemp -d /tmp/tabel-shots.XXXXXX)
 chmod 755 "$tmp"
 trap 'scripts/pg.sh stop "$tmp/data"; rm -rf "$tmp"' EXIT
-port=$(scripts/pg.sh free-port 55800)
+port=$(scripts/pg.sh free-port 25800)
 scripts/pg.sh start "$tmp/data" "$port"
 scripts/load_db.sh "$tmp/data" "$port" tabel_demo demo
 mkdir -p docs

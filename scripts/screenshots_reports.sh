@@ -10,7 +10,7 @@ cmake --build build --target tabel_screenshots_reports
 tmp=$(mktemp -d /tmp/tabel-shots.XXXXXX)
 chmod 755 "$tmp"
 trap 'scripts/pg.sh stop "$tmp/data"; rm -rf "$tmp"' EXIT
-port=$(scripts/pg.sh free-port 55850)
+port=$(scripts/pg.sh free-port 25850)
 scripts/pg.sh start "$tmp/data" "$port"
 scripts/load_db.sh "$tmp/data" "$port" tabel_demo demo
 mkdir -p docs

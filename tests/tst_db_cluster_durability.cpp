@@ -80,7 +80,7 @@ void TestDbClusterDurability::initTestCase()
                               | QFileDevice::ReadOther | QFileDevice::ExeOther
                               | QFileDevice::ReadGroup | QFileDevice::ExeGroup);
     m_cluster = m_dir.filePath(QStringLiteral("data"));
-    m_port = pg({QStringLiteral("free-port"), QStringLiteral("57300")});
+    m_port = pg({QStringLiteral("free-port"), QStringLiteral("27300")});
 }
 
 void TestDbClusterDurability::cleanupTestCase()
