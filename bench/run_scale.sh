@@ -89,7 +89,8 @@ done
 # (a frame, a page) in at most 1.1 times the time; "mb" at most 300 MB at 10×; "count" and
 # "info" are shown without an aim.
 table=("journal.rows|count|журнал смены 1, строк"
-       "journal.open|lin|журнал: открытие")
+       "journal.open|lin|журнал: открытие"
+       "journal.sort.first|nlogn|журнал: первая сортировка по ФИО после открытия")
 for c in 0 1 2 3 6 8 10 11 12; do
     table+=("journal.sort.${c}a|nlogn|журнал: сортировка по столбцу $c, по возрастанию"
             "journal.sort.${c}d|nlogn|журнал: сортировка по столбцу $c, по убыванию")

@@ -85,6 +85,7 @@ struct Dataset::Impl
     bool eof = true;
     bool bof = true;
     std::vector<SortKey> sortKeys;
+    ColumnRanks ranks; // of the stored rows as they are; cleared when a row changes
     std::vector<FilterCondition> filterConditions;
     std::vector<QVariant> buffer; // values being edited or inserted
     std::vector<char> modified;
@@ -215,11 +216,7 @@ void Dataset::rebuild(bool keepCurrent)
         if (!d->deleted[r] && (!filter || rowMatches(d->table, r, d->filterConditions)))
             d->view.push_back(r);
     }
-    if (!d->sortKeys.empty()) {
-        std::stable_sort(d->view.begin(), d->view.end(), [this](int a, int b) {
-            return compareRows(d->table, a, b, d->sortKeys) < 0;
-        });
-    }
+    sortRows(d->view, d->table, d->sortKeys, d->ranks);
     d->position.assign(d->table.rows, -1);
     for (size_t i = 0; i < d->view.size(); ++i)
         d->position[d->view[i]] = int(i);
@@ -601,6 +598,7 @@ QString Dataset::keyCondition(int storedRow, std::vector<ParamValue> &params) co
 
 void Dataset::storeReturned(int storedRow, const ResultTable &returned)
 {
+    d->ranks.clear(); // a row written or added: the ranks no longer hold
     if (returned.rows == 0)
         return;
     for (size_t c = 0; c < returned.columns.size() && c < d->table.columns.size(); ++c)

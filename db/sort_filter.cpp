@@ -1,5 +1,9 @@
 #include "sort_filter.h"
 
+#include <QHash>
+#include <algorithm>
+#include <bit>
+
 #include "db_error.h"
 #include "formats.h"
 
@@ -363,43 +367,215 @@ bool rowMatches(const ResultTable &table, int row, const std::vector<FilterCondi
     return true;
 }
 
-int compareRows(const ResultTable &table, int a, int b, const std::vector<SortKey> &keys)
+namespace {
+
+// The weights of a text's first four letters in 16 bits each, highest first, a missing letter
+// as 0: a smaller number means a text that comes earlier under the rule, equal numbers tell
+// nothing. A weight that does not fit 16 bits (no letter of Russian or English) becomes 0xFFFF,
+// which no letter has, and ends the number, so such texts only "begin alike".
+quint64 prefixWeight(QStringView text)
 {
-    for (const SortKey &k : keys) {
-        const StoredColumn &col = table.columns[k.column];
-        const bool nullA = col.nulls[a], nullB = col.nulls[b];
-        int cmp = 0;
-        if (nullA || nullB) {
-            cmp = threeWay(!nullA, !nullB);
-        } else {
-            switch (col.field.type) {
-            case FieldType::Integer:
-                cmp = threeWay(col.integers[a], col.integers[b]);
-                break;
-            case FieldType::Float:
-                // Nearest doubles keep the order of the decimals; only equal ones need the digits.
-                cmp = threeWay(col.numbers[a], col.numbers[b]);
-                if (cmp == 0 && col.exact)
-                    cmp = col.decimals[a].compare(col.decimals[b]);
-                break;
-            case FieldType::Date:
-                cmp = threeWay(col.dates[a], col.dates[b]);
-                break;
-            case FieldType::DateTime:
-                cmp = col.stamps[a].compare(col.stamps[b]);
-                break;
-            case FieldType::String:
-            case FieldType::Boolean:
-                cmp = col.padded ? compareText(comparableText(col, col.texts[a]),
-                                               comparableText(col, col.texts[b]))
-                                 : compareText(col.texts[a], col.texts[b]);
-                break;
-            }
+    quint64 key = 0;
+    bool cut = false;
+    for (qsizetype i = 0; i < 4; ++i) {
+        uint w = 0;
+        if (!cut && i < text.size()) {
+            w = weight(text[i]);
+            cut = w >= 0xFFFF;
+            w = qMin(w, 0xFFFFu);
         }
-        if (cmp != 0)
-            return k.descending ? -cmp : cmp;
+        key = (key << 16) | w;
     }
-    return 0;
+    return key;
+}
+
+// Ranks of a text column's rows; rows that are NULL keep -1, the order looks at NULL first.
+ColumnRanks::Ranked rankTexts(const StoredColumn &col, int rows)
+{
+    std::vector<int> idOfRow(rows, -1);
+    std::vector<QStringView> distinct;
+    QHash<QStringView, int> ids;
+    for (int r = 0; r < rows; ++r) {
+        if (col.nulls[r])
+            continue;
+        const QStringView text = comparableText(col, col.texts[r]);
+        const auto it = ids.constFind(text);
+        if (it != ids.constEnd()) {
+            idOfRow[r] = *it;
+        } else {
+            idOfRow[r] = int(distinct.size());
+            ids.insert(text, idOfRow[r]);
+            distinct.push_back(text);
+        }
+    }
+    // The texts are ordered by the weights of their first four letters packed into one number,
+    // read once in a row, so that most comparisons touch neither the texts nor the case folding;
+    // only texts that begin alike are compared in full.
+    struct Keyed
+    {
+        quint64 prefix;
+        int id;
+    };
+    std::vector<Keyed> keyed(distinct.size());
+    for (size_t i = 0; i < distinct.size(); ++i)
+        keyed[i] = {prefixWeight(distinct[i]), int(i)};
+    std::sort(keyed.begin(), keyed.end(), [&distinct](const Keyed &a, const Keyed &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        return compareText(distinct[a.id], distinct[b.id]) < 0;
+    });
+    std::vector<int> byText(distinct.size());
+    for (size_t i = 0; i < byText.size(); ++i)
+        byText[i] = keyed[i].id;
+    std::vector<int> rankOfId(distinct.size());
+    int rank = -1;
+    for (size_t i = 0; i < byText.size(); ++i) {
+        if (i == 0 || compareText(distinct[byText[i - 1]], distinct[byText[i]]) != 0)
+            ++rank;
+        rankOfId[byText[i]] = rank;
+    }
+    for (int &id : idOfRow) {
+        if (id >= 0)
+            id = rankOfId[id];
+    }
+    return {std::move(idOfRow), rank + 1};
+}
+
+// Two stored values of a column of numbers, dates or moments, neither NULL.
+int compareStored(const StoredColumn &col, int a, int b)
+{
+    switch (col.field.type) {
+    case FieldType::Integer:
+        return threeWay(col.integers[a], col.integers[b]);
+    case FieldType::Float: {
+        // Nearest doubles keep the order of the decimals; only equal ones need the digits.
+        const int cmp = threeWay(col.numbers[a], col.numbers[b]);
+        return cmp == 0 && col.exact ? col.decimals[a].compare(col.decimals[b]) : cmp;
+    }
+    case FieldType::Date:
+        return threeWay(col.dates[a], col.dates[b]);
+    case FieldType::DateTime:
+        return col.stamps[a].compare(col.stamps[b]);
+    case FieldType::String:
+    case FieldType::Boolean:
+        break;
+    }
+    return compareText(comparableText(col, col.texts[a]), comparableText(col, col.texts[b]));
+}
+
+ColumnRanks::Ranked rankValues(const StoredColumn &col, int rows)
+{
+    std::vector<int> byValue;
+    byValue.reserve(rows);
+    for (int r = 0; r < rows; ++r) {
+        if (!col.nulls[r])
+            byValue.push_back(r);
+    }
+    std::sort(byValue.begin(), byValue.end(),
+              [&col](int a, int b) { return compareStored(col, a, b) < 0; });
+    std::vector<int> ranks(rows, -1);
+    int rank = -1;
+    for (size_t i = 0; i < byValue.size(); ++i) {
+        if (i == 0 || compareStored(col, byValue[i - 1], byValue[i]) != 0)
+            ++rank;
+        ranks[byValue[i]] = rank;
+    }
+    return {std::move(ranks), rank + 1};
+}
+
+// A key's code of a row: ascending NULL 0 and rank + 1, descending rank from the top and NULL
+// last; from 0 to `distinct` either way.
+struct KeyCodes
+{
+    const ColumnRanks::Ranked *ranked;
+    bool descending;
+    int width; // bits of the largest code
+
+    quint64 code(int row) const
+    {
+        const int rank = ranked->ranks[row];
+        if (descending)
+            return quint64(rank < 0 ? ranked->distinct : ranked->distinct - 1 - rank);
+        return quint64(rank + 1);
+    }
+};
+
+// Stable sort of the rows by one number each: eight bits a pass, lowest first.
+void radixSort(std::vector<int> &view, const std::vector<quint64> &codes, int bits)
+{
+    struct Item
+    {
+        quint64 code;
+        int row;
+    };
+    std::vector<Item> items(view.size()), spare(view.size());
+    for (size_t i = 0; i < view.size(); ++i)
+        items[i] = {codes[i], view[i]};
+    for (int shift = 0; shift < bits; shift += 8) {
+        size_t start[257] = {};
+        for (const Item &it : items)
+            ++start[((it.code >> shift) & 0xFF) + 1];
+        if (start[((items.front().code >> shift) & 0xFF) + 1] == items.size())
+            continue; // one value of this digit: the pass would change nothing
+        for (int d = 0; d < 256; ++d)
+            start[d + 1] += start[d];
+        for (const Item &it : items)
+            spare[start[(it.code >> shift) & 0xFF]++] = it;
+        items.swap(spare);
+    }
+    for (size_t i = 0; i < view.size(); ++i)
+        view[i] = items[i].row;
+}
+
+} // namespace
+
+const ColumnRanks::Ranked &ColumnRanks::of(const ResultTable &table, int column)
+{
+    if (m_columns.size() != table.columns.size())
+        m_columns.assign(table.columns.size(), {});
+    Ranked &r = m_columns[column];
+    if (r.ranks.size() != size_t(table.rows)) {
+        const StoredColumn &col = table.columns[column];
+        r = col.field.type == FieldType::String || col.field.type == FieldType::Boolean
+            ? rankTexts(col, table.rows)
+            : rankValues(col, table.rows);
+    }
+    return r;
+}
+
+void sortRows(std::vector<int> &view, const ResultTable &table, const std::vector<SortKey> &keys,
+              ColumnRanks &ranks)
+{
+    if (keys.empty() || view.size() < 2)
+        return;
+    std::vector<KeyCodes> codes;
+    int bits = 0;
+    for (const SortKey &k : keys) {
+        const ColumnRanks::Ranked &r = ranks.of(table, k.column);
+        codes.push_back({&r, k.descending, int(std::bit_width(unsigned(r.distinct)))});
+        bits += codes.back().width;
+    }
+    if (bits <= 64) {
+        // Every key's code side by side in one number, the first key highest: the rows are
+        // then sorted in passes over that number alone, in time that grows with their count.
+        std::vector<quint64> packed(view.size(), 0);
+        for (size_t i = 0; i < view.size(); ++i) {
+            quint64 value = 0;
+            for (const KeyCodes &c : codes)
+                value = c.width ? (value << c.width) | c.code(view[i]) : value;
+            packed[i] = value;
+        }
+        radixSort(view, packed, bits);
+        return;
+    }
+    std::stable_sort(view.begin(), view.end(), [&codes](int a, int b) {
+        for (const KeyCodes &c : codes) {
+            const quint64 ca = c.code(a), cb = c.code(b);
+            if (ca != cb)
+                return ca < cb;
+        }
+        return false;
+    });
 }
 
 } // namespace db

@@ -54,8 +54,30 @@ std::vector<FilterCondition> parseFilter(const QString &text, const ResultTable 
                                          const FieldLookup &lookup);
 
 bool rowMatches(const ResultTable &table, int row, const std::vector<FilterCondition> &conds);
-// Orders two stored rows by the keys; NULL comes first in ascending order.
-int compareRows(const ResultTable &table, int a, int b, const std::vector<SortKey> &keys);
+// The ranks of a table's columns, for sorting: equal values (texts by the text rule) share a
+// rank, ranks follow the values' order, and NULL is -1. A column is ranked when a sort first
+// needs it, and the ranks serve every later sort until the rows change (clear()): a column's
+// values are compared with one another once, not on every click on a title.
+class ColumnRanks
+{
+public:
+    struct Ranked
+    {
+        std::vector<int> ranks; // by stored row
+        int distinct = 0; // ranks run from 0 to distinct - 1
+    };
+    const Ranked &of(const ResultTable &table, int column);
+    void clear() { m_columns.clear(); }
+
+private:
+    std::vector<Ranked> m_columns; // by column; ranks empty until ranked
+};
+
+// Puts the stored rows of `view` in the order of the keys, keeping the present order of rows
+// with equal keys; NULL comes first in ascending order and last in descending.
+void sortRows(std::vector<int> &view, const ResultTable &table, const std::vector<SortKey> &keys,
+              ColumnRanks &ranks);
+
 // Compares one stored value with a value of the column's type (NULLs first).
 int compareValue(const StoredColumn &col, int row, const QVariant &v);
 

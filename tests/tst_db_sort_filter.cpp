@@ -21,13 +21,14 @@ class TestDbSortFilter : public QObject
     std::unique_ptr<Dataset> m_ds;
 
     // The ids of the visible rows in their order.
-    QString ids() const
+    static QString idsOf(const Dataset &ds)
     {
         QStringList out;
-        for (int r = 0; r < m_ds->recordCount(); ++r)
-            out << m_ds->valueAt(r, m_ds->fieldIndex(QStringLiteral("id"))).toString();
+        for (int r = 0; r < ds.recordCount(); ++r)
+            out << ds.valueAt(r, ds.fieldIndex(QStringLiteral("id"))).toString();
         return out.join(u',');
     }
+    QString ids() const { return idsOf(*m_ds); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -105,6 +106,10 @@ private Q_SLOTS:
                                 << "3,2,1,6,4,7,5,8";
         QTest::newRow("id_doc desc") << "id_doc DESC, marka, fio, id ASC"
                                      << "8,7,5,6,4,2,1,3";
+        // More keys than fit side by side in one number.
+        QTest::newRow("many keys")
+            << "marka, " + QStringList(15, QStringLiteral("fio")).join(u',') + ", id DESC"
+            << "7,5,8,3,2,6,4,1";
         QTest::newRow("keywords any case") << "NAIMEN desc, Marka asc, ID Desc"
                                            << "8,2,6,4,7,5,3,1";
         QTest::newRow("empty is server order") << ""
@@ -117,6 +122,71 @@ private Q_SLOTS:
         m_ds->setSort(sort);
         QCOMPARE(m_ds->sort(), sort);
         QCOMPARE(ids(), order);
+    }
+
+    // Texts equal under the rule (case, char(n) padding) are one key: a sort keeps their server
+    // order, whichever way it runs.
+    void equalTextsKeepServerOrder_data()
+    {
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("text") << "t"
+                              << "4,3,1,2,6,8,5,7";
+        QTest::newRow("text desc") << "t DESC"
+                                   << "7,5,6,8,1,2,3,4";
+        QTest::newRow("char(n)") << "c"
+                                 << "7,6,1,2,4,5,8,3";
+        QTest::newRow("char(n) desc") << "c DESC"
+                                      << "3,1,2,4,5,8,6,7";
+        // Long common beginnings, and letters beyond the Russian and English ones.
+        QTest::newRow("beginnings") << "u"
+                                    << "8,7,4,5,3,6,1,2";
+        QTest::newRow("beginnings desc") << "u DESC"
+                                         << "2,1,6,3,4,5,7,8";
+    }
+    void equalTextsKeepServerOrder()
+    {
+        QFETCH(QString, sort);
+        QFETCH(QString, order);
+        m_db->exec(QStringLiteral(
+            "create table if not exists k (id int, t text, c char(4), u text);"
+            "delete from k;"
+            "insert into k values (1, 'б', 'ab', '가b'), (2, 'Б', 'AB', '갸a'),"
+            " (3, 'а', 'b', 'Иванова'), (4, null, 'ab  ', 'Иванов'), (5, 'ё', 'Ab', 'иванов'),"
+            " (6, 'Е', 'a', '가'), (7, 'ж', null, 'Ива'), (8, 'е', 'ab', 'ab');"));
+        Dataset ds(m_conn.get());
+        ds.setSql(QStringLiteral("select * from k order by id"));
+        ds.open();
+        ds.setSort(sort);
+        QCOMPARE(idsOf(ds), order);
+    }
+
+    // A sort after a row is changed or added places it by its new text.
+    void sortFollowsWrittenRows()
+    {
+        m_db->exec(QStringLiteral(
+            "create table w (id int primary key, fio text);"
+            "insert into w values (1, 'Борисов'), (2, 'Андреев'), (3, 'Васильев');"));
+        Dataset ds(m_conn.get());
+        ds.setSql(QStringLiteral("select * from w order by id"));
+        ds.setTable(QStringLiteral("w"));
+        ds.open();
+        const auto order = [&ds] { return idsOf(ds); };
+        ds.setSort(QStringLiteral("fio"));
+        QCOMPARE(order(), QStringLiteral("2,1,3"));
+        QVERIFY(ds.locate(QStringLiteral("id"), 2));
+        ds.edit();
+        ds.setValue(QStringLiteral("fio"), QStringLiteral("Яковлев"));
+        ds.post();
+        QCOMPARE(order(), QStringLiteral("1,3,2"));
+        ds.append();
+        ds.setValue(QStringLiteral("id"), 4);
+        ds.setValue(QStringLiteral("fio"), QStringLiteral("Гусев"));
+        ds.post();
+        QCOMPARE(order(), QStringLiteral("1,3,4,2"));
+        ds.setSort(QString());
+        ds.setSort(QStringLiteral("fio DESC"));
+        QCOMPARE(order(), QStringLiteral("2,4,3,1"));
     }
 
     void badSortChangesNothing_data()
