@@ -8,6 +8,7 @@
 #include "db/dataset.h"
 #include "db/db_error.h"
 #include "db/formats.h"
+#include "db/transaction.h"
 #include "directories/personnel_window.h"
 #include "journal/entry_editor.h"
 #include "journal/journal_window.h"
@@ -1145,16 +1146,12 @@ Result run(const Options &o)
     // transaction that is rolled back.
     QStringList hoursFaults;
     const QStringList posted = hoursRows(admin, o.month, o.year);
-    admin.beginTransaction();
     QStringList rebuilt;
-    try {
+    {
+        db::Transaction transaction(admin);
         timesheet::HoursPosting(admin).rebuildMonth(o.month, o.year);
         rebuilt = hoursRows(admin, o.month, o.year);
-    } catch (...) {
-        admin.rollback();
-        throw;
     }
-    admin.rollback();
     if (posted != rebuilt) {
         QSet<QString> a(posted.begin(), posted.end()), b(rebuilt.begin(), rebuilt.end());
         for (const QString &r : a - b)

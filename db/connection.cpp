@@ -229,7 +229,7 @@ void Connection::commit()
     m_inTransaction = false;
 }
 
-void Connection::rollback()
+void Connection::rollback() noexcept
 {
     if (!m_inTransaction)
         return;

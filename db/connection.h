@@ -45,10 +45,10 @@ public:
     bool isOpen() const;
     QString connectionString() const { return m_connectionString; }
 
-    // Transactions (autocommit otherwise). rollback() never throws.
+    // Transactions (autocommit otherwise); db::Transaction is the way to run one.
     void beginTransaction();
     void commit();
-    void rollback();
+    void rollback() noexcept;
     bool inTransaction() const { return m_inTransaction; }
 
     // Used by Dataset and Command: the live ODBC connection handle. When an earlier statement

@@ -6,6 +6,7 @@
 #include "core/forms.h"
 #include "db/dataset.h"
 #include "db/db_error.h"
+#include "db/transaction.h"
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"
 
@@ -117,8 +118,8 @@ void JournalAcceptance::deleteCurrent()
         // server) between them must not leave the day's hours counting a deleted record.
         db::Connection &c = dm.ADO_DB;
         bool acceptedMeanwhile = false;
-        c.beginTransaction();
-        try {
+        {
+            db::Transaction transaction(c);
             const QVariant deleted = dm.DelSmena.executeScalar();
             if (!deleted.isNull()) {
                 timesheet::HoursPosting(c).afterDeletion(int(deleted.toLongLong()),
@@ -128,10 +129,7 @@ void JournalAcceptance::deleteCurrent()
                 // client meanwhile is simply gone, with its hours posted by that client).
                 acceptedMeanwhile = recordExists(id);
             }
-            c.commit();
-        } catch (...) {
-            c.rollback();
-            throw;
+            transaction.commit();
         }
         if (acceptedMeanwhile)
             ui::showError(

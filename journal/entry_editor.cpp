@@ -5,6 +5,7 @@
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/formats.h"
+#include "db/transaction.h"
 #include "directories/personnel_window.h"
 #include "journal/journal_window.h"
 #include "journal/material_window.h"
@@ -752,8 +753,8 @@ void TForm11::save()
 
     // The record and the hours it brings (or takes away) are one change: all or nothing.
     int id = recordId;
-    c.beginTransaction();
-    try {
+    {
+        db::Transaction transaction(c);
         timesheet::HoursPosting posting(c);
         if (update) {
             db::Dataset old(&c);
@@ -796,10 +797,7 @@ void TForm11::save()
             id = int(SmenaIU.executeScalar().toLongLong());
             posting.afterSave(workerNumber, shift, date);
         }
-        c.commit();
-    } catch (...) {
-        c.rollback();
-        throw;
+        transaction.commit();
     }
 
     db::Dataset &ds = journal->currentJournal();

@@ -4,6 +4,7 @@
 #include "core/forms.h"
 #include "db/connection.h"
 #include "db/formats.h"
+#include "db/transaction.h"
 #include "journal/entry_editor.h"
 #include "ui/key_filters.h"
 #include "ui/lookup_box.h"
@@ -189,8 +190,8 @@ std::optional<double> TForm24::writeIfFits(double quantity)
 {
     const TForm11 *editor = forms().entryEditor;
     db::Connection &c = dataModule().ADO_DB;
-    c.beginTransaction();
-    try {
+    {
+        db::Transaction transaction(c);
         // Two clients taking the same goods wait for each other here, so the remainder read
         // below is the one the row is written against.
         db::Command cmd(&c);
@@ -208,10 +209,9 @@ std::optional<double> TForm24::writeIfFits(double quantity)
             "select f_qty from accounts_dep.get_reminder_qty_by_smena(:id_smena, :id_gds, "
             "'reserved')) t"));
         const double total = cmd.executeScalar().toDouble();
-        if (db::roundTo(total, 3) < db::roundTo(quantity, 3)) {
-            c.rollback();
+        // Too little left: nothing is written, and the uncommitted guard frees the lock.
+        if (db::roundTo(total, 3) < db::roundTo(quantity, 3))
             return total;
-        }
         cmd.params().clear();
         cmd.params().setInteger(QStringLiteral("id_smena"), editor->recordId);
         cmd.params().setInteger(QStringLiteral("id_gds_use"), goodsId);
@@ -219,10 +219,7 @@ std::optional<double> TForm24::writeIfFits(double quantity)
         cmd.setText(QStringLiteral("insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, "
                                    "f_qty_use) values(:id_smena, :id_gds_use, :f_qty_use)"));
         cmd.execute();
-        c.commit();
-    } catch (...) {
-        c.rollback();
-        throw;
+        transaction.commit();
     }
     return std::nullopt;
 }

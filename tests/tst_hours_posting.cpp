@@ -1,5 +1,5 @@
 // Hours posting: after a save, after a deletion, the month rebuild (rows, progress, all or
-// nothing), and postings of two clients at once.
+// nothing), postings of two clients at once, and the demo plant's hours rows.
 
 #include "support/test_db.h"
 
@@ -184,6 +184,7 @@ private Q_SLOTS:
     void rebuildMonth();
     void rebuildAllOrNothing_data();
     void rebuildAllOrNothing();
+    void demoHoursArePosted();
 };
 
 void TestHoursPosting::posting_data()
@@ -540,6 +541,28 @@ void TestHoursPosting::rebuildAllOrNothing()
     db.exec(QStringLiteral("drop trigger if exists refuse on accounts_dep.h_tabel"));
     p.rebuildMonth(11, 2026);
     QCOMPARE(actualMonth(db, 11, 2026), expectedMonth(db, 11, 2026));
+}
+
+// The demo plant's hours rows are what the program makes of its records: a month rebuild of
+// each month with records changes none of them.
+void TestHoursPosting::demoHoursArePosted()
+{
+    TestDatabase db(TestDatabase::From::Demo);
+    const QStringList months
+        = db.scalar(QStringLiteral("select string_agg(distinct to_char(data, 'MM YYYY'), ',') "
+                                   "from accounts_dep.smena"))
+              .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QVERIFY(!months.isEmpty());
+    db::Connection c;
+    c.open(db.connectionString(kSenior, kSenior));
+    for (const QString &m : months) {
+        const int month = m.section(QLatin1Char(' '), 0, 0).toInt();
+        const int year = m.section(QLatin1Char(' '), 1, 1).toInt();
+        const QStringList stored = actualMonth(db, month, year);
+        QVERIFY2(!stored.isEmpty(), qPrintable(m));
+        HoursPosting(c).rebuildMonth(month, year);
+        QCOMPARE(actualMonth(db, month, year), stored);
+    }
 }
 
 QTEST_MAIN(TestHoursPosting)

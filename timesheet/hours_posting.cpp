@@ -5,6 +5,7 @@
 #include "db/connection.h"
 #include "db/dataset.h"
 #include "db/db_error.h"
+#include "db/transaction.h"
 
 #include <QStringList>
 #include <array>
@@ -81,19 +82,9 @@ qint64 HoursPosting::rowLockKey(int worker, int shift, int month, int year)
 
 void HoursPosting::inTransaction(const std::function<void()> &fn)
 {
-    if (m_connection.inTransaction()) {
-        fn();
-        return;
-    }
-    // The driver undoes only a failing statement, not the transaction: that is done here.
-    m_connection.beginTransaction();
-    try {
-        fn();
-        m_connection.commit();
-    } catch (...) {
-        m_connection.rollback();
-        throw;
-    }
+    db::Transaction transaction(m_connection);
+    fn();
+    transaction.commit();
 }
 
 void HoursPosting::afterSave(int worker, int shift, const QDate &date)
