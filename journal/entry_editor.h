@@ -1,8 +1,8 @@
 #pragma once
 // TForm11: the journal entry editor, one shift record in add, change or view mode.
 
+#include "core/chooser_targets.h"
 #include "db/dataset.h"
-#include "directories/chooser_targets.h"
 #include "ui/window.h"
 
 #include <optional>

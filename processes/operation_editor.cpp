@@ -1,8 +1,8 @@
 #include "operation_editor.h"
 
 #include "core/data_module.h"
+#include "core/directory_window.h"
 #include "core/forms.h"
-#include "directories/directory_window.h"
 #include "directories/operation_types_window.h"
 #include "processes/process_operations_window.h"
 #include "ui/key_filters.h"

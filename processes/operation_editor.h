@@ -1,8 +1,8 @@
 #pragma once
 // TForm10: the operation editor of a process.
 
+#include "core/chooser_targets.h"
 #include "db/dataset.h"
-#include "directories/chooser_targets.h"
 #include "ui/window.h"
 
 class QLineEdit;

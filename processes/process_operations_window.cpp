@@ -1,9 +1,9 @@
 #include "process_operations_window.h"
 
 #include "core/data_module.h"
+#include "core/directory_window.h"
 #include "core/forms.h"
 #include "db/formats.h"
-#include "directories/directory_window.h"
 #include "directories/items_window.h"
 #include "processes/norms_window.h"
 #include "processes/operation_editor.h"

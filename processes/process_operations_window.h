@@ -1,8 +1,8 @@
 #pragma once
 // TForm33: one process with its operations.
 
+#include "core/chooser_targets.h"
 #include "db/dataset.h"
-#include "directories/chooser_targets.h"
 #include "processes/leaving_window.h"
 
 class QGroupBox;
