@@ -1,7 +1,7 @@
 #pragma once
 // TForm31: the department editor.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class QCheckBox;
 class QComboBox;

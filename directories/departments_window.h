@@ -1,7 +1,7 @@
 #pragma once
 // TForm30: the departments list (departments double as stores).
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm30 : public DirectoryWindow
 {

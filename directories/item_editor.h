@@ -1,7 +1,7 @@
 #pragma once
 // TForm7: the item editor.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm7 : public DirectoryEditor
 {

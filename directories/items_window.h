@@ -1,7 +1,7 @@
 #pragma once
 // TForm3: the inventory items list, also the item chooser.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm3 : public DirectoryWindow
 {

@@ -1,7 +1,7 @@
 #pragma once
 // TForm29: the nomenclature group editor.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm29 : public DirectoryEditor
 {

@@ -1,7 +1,7 @@
 #pragma once
 // TForm28: the nomenclature groups list.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm28 : public DirectoryWindow
 {

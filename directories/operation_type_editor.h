@@ -1,7 +1,7 @@
 #pragma once
 // TForm9: the operation type editor.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm9 : public DirectoryEditor
 {

@@ -1,8 +1,8 @@
 #include "operation_types_window.h"
 
+#include "core/chooser_targets.h"
 #include "core/data_module.h"
 #include "core/forms.h"
-#include "directories/chooser_targets.h"
 #include "directories/operation_type_editor.h"
 #include "ui/seams.h"
 

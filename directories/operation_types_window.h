@@ -1,7 +1,7 @@
 #pragma once
 // TForm8: the operation types list, also the type chooser.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm8 : public DirectoryWindow
 {

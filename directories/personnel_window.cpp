@@ -1,8 +1,8 @@
 #include "personnel_window.h"
 
+#include "core/chooser_targets.h"
 #include "core/data_module.h"
 #include "core/forms.h"
-#include "directories/chooser_targets.h"
 #include "directories/worker_editor.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"

@@ -1,7 +1,7 @@
 #pragma once
 // TForm5: the personnel list, also the worker chooser.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm5 : public DirectoryWindow
 {

@@ -1,7 +1,7 @@
 #pragma once
 // TForm27: the position editor.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm27 : public DirectoryEditor
 {

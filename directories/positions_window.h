@@ -1,7 +1,7 @@
 #pragma once
 // TForm26: the positions list.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm26 : public DirectoryWindow
 {

@@ -1,7 +1,7 @@
 #pragma once
 // TForm32: the roles list; roles are kept outside the program, so only the filter acts.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm32 : public DirectoryWindow
 {

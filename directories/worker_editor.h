@@ -1,7 +1,7 @@
 #pragma once
 // TForm2: the worker editor.
 
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 class TForm2 : public DirectoryEditor
 {

@@ -557,16 +557,8 @@ void TForm11::LCB_id_doc_itemCloseUp()
 void TForm11::Button3Click()
 {
     TForm5 *w = forms().personnel;
-    w->tag = 1;
     dataModule().workers.open();
-    w->Button2->setText(QStringLiteral("Выбрать"));
-    w->Button2->setDefault(true);
-    w->Button2->setVisible(true);
-    w->Button3->setVisible(false);
-    w->Button1->setVisible(false);
-    w->Edit1->setVisible(true);
-    w->Edit1->clear();
-    ui::showModal(w);
+    w->showAsChooser(kWorkerChooser);
     if (!w->chosen)
         return;
     Edit1->setText(chosenWorker.name);
@@ -581,21 +573,13 @@ void TForm11::Button3Click()
 
 void TForm11::Button4Click()
 {
-    TForm4 *w = forms().processes;
-    w->tag = 1;
     // The list opens on the record's own operation, or on the first one for a new record.
     db::Dataset &operations = dataModule().operation;
     operations.open();
     if (tag == 1 || !operations.locate(QStringLiteral("id"), operationId, true))
         operations.first();
-    w->Button2->setText(QStringLiteral("Выбрать"));
-    w->Button2->setDefault(true);
-    w->Button1->setVisible(false);
-    w->Button3->setVisible(false);
-    w->Edit1->clear();
     chosenOperation.picked = false;
-    ui::showModal(w);
-    w->Button2->setDefault(false);
+    forms().processes->showAsChooser(kOperationChooser);
     operations.setFiltered(false);
     if (chosenOperation.picked) {
         operationId = chosenOperation.operationId;
@@ -841,15 +825,8 @@ void TForm11::reloadMaterials()
 void TForm11::Button7Click()
 {
     TForm5 *w = forms().personnel;
-    w->tag = 1;
     dataModule().workers.open();
-    w->Button2->setText(QStringLiteral("Выбрать"));
-    w->Button2->setDefault(true);
-    w->Button2->setVisible(true);
-    w->Button3->setVisible(false);
-    w->Edit1->setVisible(true);
-    w->Edit1->clear();
-    ui::showModal(w);
+    w->showAsChooser(kBrigadeChooser);
     Edit1->clear();
     dataModule().workers.close();
     if (!w->chosen)

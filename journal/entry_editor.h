@@ -1,8 +1,8 @@
 #pragma once
 // TForm11: the journal entry editor, one shift record in add, change or view mode.
 
+#include "core/chooser_targets.h"
 #include "db/dataset.h"
-#include "directories/chooser_targets.h"
 #include "ui/window.h"
 
 #include <optional>
@@ -33,6 +33,11 @@ public:
     WorkerTarget chosenWorker;
     // The operation the operation chooser hands over (process list, then its operations).
     OperationTarget chosenOperation;
+    // How the editor opens its choosers: the personnel list for the record's worker and for a
+    // brigade member (which leaves "Добавить" as it is), the process list for the operation.
+    static constexpr ChooserOpening kWorkerChooser {};
+    static constexpr ChooserOpening kBrigadeChooser {.hideAdd = false};
+    static constexpr ChooserOpening kOperationChooser {.plainChooseAfter = true};
 
     // Editor state: what the record is written with.
     int recordId = 0;

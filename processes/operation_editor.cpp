@@ -1,8 +1,8 @@
 #include "operation_editor.h"
 
 #include "core/data_module.h"
+#include "core/directory_window.h"
 #include "core/forms.h"
-#include "directories/directory_window.h"
 #include "directories/operation_types_window.h"
 #include "processes/process_operations_window.h"
 #include "ui/key_filters.h"
@@ -142,18 +142,9 @@ void TForm10::showEvent(QShowEvent *event)
 
 void TForm10::Button4Click()
 {
-    TForm8 *w = forms().operationTypes;
-    w->tag = 1;
     dataModule().operation_type.open();
-    w->Button1->setVisible(false);
-    w->Button3->setVisible(false);
-    w->Button2->setDefault(true);
-    w->Edit1->setVisible(true);
-    w->Edit1->clear();
     operationType.name = Edit2->text();
-    ui::showModal(w);
-    w->Button2->setDefault(false);
-    w->Edit1->setVisible(false);
+    forms().operationTypes->showAsChooser(kTypeChooser);
     dataModule().operation_type.close();
     Edit2->setText(operationType.name);
 }

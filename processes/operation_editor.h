@@ -1,8 +1,8 @@
 #pragma once
 // TForm10: the operation editor of a process.
 
+#include "core/chooser_targets.h"
 #include "db/dataset.h"
-#include "directories/chooser_targets.h"
 #include "ui/window.h"
 
 class QLineEdit;
@@ -20,6 +20,10 @@ public:
 
     // The operation's type: the operation types list writes the name and id of the pick here.
     OperationTypeTarget operationType;
+    // The operation types list opened to pick it: the change button keeps its caption, and the
+    // filter edit is hidden after.
+    static constexpr ChooserOpening kTypeChooser {
+        .captionChoose = false, .plainChooseAfter = true, .hideFilterAfter = true};
     int id = 0; // the operation being changed (tag 0)
 
     QLineEdit *Edit2; // "Операция": the type's name, filled by the type chooser

@@ -1,8 +1,8 @@
 #pragma once
 // TForm4: the technological process list, also the operation chooser.
 
+#include "core/directory_window.h"
 #include "db/dataset.h"
-#include "directories/directory_window.h"
 #include "reports/xlsx/excel_link.h"
 #include "reports/xlsx/export_note.h"
 

@@ -1,9 +1,9 @@
 #include "process_operations_window.h"
 
 #include "core/data_module.h"
+#include "core/directory_window.h"
 #include "core/forms.h"
 #include "db/formats.h"
-#include "directories/directory_window.h"
 #include "directories/items_window.h"
 #include "processes/norms_window.h"
 #include "processes/operation_editor.h"
@@ -282,17 +282,9 @@ void TForm33::Button4Click()
 
 void TForm33::Button5Click()
 {
-    TForm3 *w = forms().items;
-    w->Button1->setVisible(false);
-    w->Button3->setVisible(false);
-    w->Button2->setText(QStringLiteral("Выбрать"));
     dataModule().inventory_items.open();
-    w->tag = 2;
     item.mark = Edit2->text().trimmed();
-    ui::showModal(w);
-    w->Button1->setVisible(true);
-    w->Button3->setVisible(true);
-    w->Button2->setText(QStringLiteral("Изменить"));
+    forms().items->showAsChooser(kItemChooser);
     dataModule().inventory_items.close();
     Edit2->setText(item.mark);
 }

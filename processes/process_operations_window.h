@@ -1,8 +1,8 @@
 #pragma once
 // TForm33: one process with its operations.
 
+#include "core/chooser_targets.h"
 #include "db/dataset.h"
-#include "directories/chooser_targets.h"
 #include "processes/leaving_window.h"
 
 class QGroupBox;
@@ -22,6 +22,9 @@ public:
 
     // The process's item: the items list writes the mark and id of the pick here.
     ItemTarget item;
+    // The items list opened to pick it: its filter as it was, and its editing buttons back after.
+    static constexpr ChooserOpening kItemChooser {
+        .tag = 2, .clearFilter = false, .chooseIsDefault = false, .restoreAfter = true};
     int processId = 0; // 0 while a new process is not saved (tag 1)
 
     QGroupBox *GroupBox1;

@@ -21,49 +21,25 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <functional>
+
 using namespace dirtest;
 
 namespace {
 
-// The process operations window picking its item.
-void pickItem(const std::function<void(TForm3 *)> &inside, testing::ScriptedModal &modal)
+// A process window picking through a list: the list's dataset opened and closed around the
+// caller's chooser opening, `inside` run while the list is shown.
+template<typename List>
+void pick(List *list, db::Dataset &dataset, const ChooserOpening &how,
+          const std::function<void(List *)> &inside, testing::ScriptedModal &modal)
 {
-    TForm3 *w = forms().items;
-    w->Button1->setVisible(false);
-    w->Button3->setVisible(false);
-    w->Button2->setText(QStringLiteral("Выбрать"));
-    dataModule().inventory_items.open();
-    w->tag = 2;
-    modal.script<TForm3>([inside](TForm3 *l) {
+    dataset.open();
+    modal.script<List>([inside](List *l) {
         inside(l);
         return l->result();
     });
-    ui::showModal(w);
-    w->Button1->setVisible(true);
-    w->Button3->setVisible(true);
-    w->Button2->setText(QStringLiteral("Изменить"));
-    dataModule().inventory_items.close();
-}
-
-// The operation editor picking its operation's type.
-void pickType(const std::function<void(TForm8 *)> &inside, testing::ScriptedModal &modal)
-{
-    TForm8 *w = forms().operationTypes;
-    w->tag = 1;
-    dataModule().operation_type.open();
-    w->Button1->setVisible(false);
-    w->Button3->setVisible(false);
-    w->Button2->setDefault(true);
-    w->Edit1->setVisible(true);
-    w->Edit1->clear();
-    modal.script<TForm8>([inside](TForm8 *l) {
-        inside(l);
-        return l->result();
-    });
-    ui::showModal(w);
-    w->Button2->setDefault(false);
-    w->Edit1->setVisible(false);
-    dataModule().operation_type.close();
+    list->showAsChooser(how);
+    dataset.close();
 }
 
 } // namespace
@@ -335,7 +311,8 @@ void TestDirCatalogue::itemChooser()
     item.mark = QStringLiteral("прежнее");
     item.id = 77;
     bool buttonsHidden = false;
-    pickItem(
+    pick<TForm3>(
+        forms().items, dataModule().inventory_items, TForm33::kItemChooser,
         [&](TForm3 *l) {
             buttonsHidden = l->Button1->isHidden() && l->Button3->isHidden();
             if (how == QLatin1String("exit")) {
@@ -465,7 +442,8 @@ void TestDirCatalogue::operationTypeChooser()
     type.name = QStringLiteral("прежний");
     type.id = 77;
     bool focus = false;
-    pickType(
+    pick<TForm8>(
+        forms().operationTypes, dataModule().operation_type, TForm10::kTypeChooser,
         [&](TForm8 *l) {
             focus = l->focusWidget() == l->Edit1;
             if (how == QLatin1String("exit")) {

@@ -31,18 +31,8 @@ QStringList names(TForm5 *w)
 // a brigade member's choice leaves it alone.
 void openAsChooser(bool hideAdd)
 {
-    TForm5 *w = forms().personnel;
-    w->tag = 1;
     dataModule().workers.open();
-    w->Button2->setText(QStringLiteral("Выбрать"));
-    w->Button2->setDefault(true);
-    w->Button2->setVisible(true);
-    w->Button3->setVisible(false);
-    if (hideAdd)
-        w->Button1->setVisible(false);
-    w->Edit1->setVisible(true);
-    w->Edit1->clear();
-    ui::showModal(w);
+    forms().personnel->showAsChooser(hideAdd ? TForm11::kWorkerChooser : TForm11::kBrigadeChooser);
 }
 
 void fillEditor(TForm2 *e, const QString &surname, const QString &first, const QString &third)

@@ -5,8 +5,8 @@
 #include "tst_dir_fixture.h"
 
 #include "core/data_module.h"
+#include "core/directory_window.h"
 #include "core/forms.h"
-#include "directories/directory_window.h"
 #include "ui/data_grid.h"
 
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "tst_reconnect_fixture.h"
 
 #include "core/data_module.h"
-#include "directories/directory_window.h"
+#include "core/directory_window.h"
 
 #include <QLineEdit>
 #include <QPushButton>

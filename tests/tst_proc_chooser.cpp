@@ -15,18 +15,10 @@ namespace {
 // The entry editor's opening of the process list in chooser mode.
 void openChooser()
 {
-    TForm4 *w = forms().processes;
-    w->tag = 1;
     db::Dataset &op = dataModule().operation;
     op.open();
     op.first();
-    w->Button2->setText(QStringLiteral("Выбрать"));
-    w->Button2->setDefault(true);
-    w->Button1->setVisible(false);
-    w->Button3->setVisible(false);
-    w->Edit1->clear();
-    ui::showModal(w);
-    w->Button2->setDefault(false);
+    forms().processes->showAsChooser(TForm11::kOperationChooser);
     op.setFiltered(false);
 }
 

@@ -4,6 +4,7 @@
 // that return to the row number, editors that refuse empty required fields. Each window states
 // its differences as settings or overrides in its own file.
 
+#include "core/chooser_targets.h"
 #include "db/dataset.h"
 #include "db/dataset_model.h"
 #include "ui/window.h"
@@ -63,6 +64,11 @@ public:
     QPushButton *exitButton;
 
     db::Dataset &list() const { return *m_settings.dataset; }
+
+    // Shows the list modally as a chooser, prepared and put back as the caller's opening says;
+    // the caller opens and positions the dataset the pick is read from before. Returns the
+    // list's result.
+    int showAsChooser(const ChooserOpening &how);
 
     void Edit1Change();
     // Change in list mode (tag 0), choose in chooser mode; also the grid's double click.

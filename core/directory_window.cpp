@@ -126,6 +126,34 @@ DirectoryWindow::DirectoryWindow(const Settings &settings, QWidget *parent)
     }
 }
 
+int DirectoryWindow::showAsChooser(const ChooserOpening &how)
+{
+    tag = how.tag;
+    if (how.captionChoose)
+        Button2->setText(QStringLiteral("Выбрать"));
+    if (how.chooseIsDefault)
+        Button2->setDefault(true);
+    Button2->setVisible(true);
+    Button3->setVisible(false);
+    if (how.hideAdd)
+        addButton->setVisible(false);
+    if (how.clearFilter) {
+        Edit1->setVisible(true);
+        Edit1->clear();
+    }
+    const int result = ui::showModal(this);
+    if (how.plainChooseAfter)
+        Button2->setDefault(false);
+    if (how.hideFilterAfter)
+        Edit1->setVisible(false);
+    if (how.restoreAfter) {
+        addButton->setVisible(true);
+        Button3->setVisible(true);
+        Button2->setText(QStringLiteral("Изменить"));
+    }
+    return result;
+}
+
 void DirectoryWindow::Edit1Change()
 {
     const QString typed = Edit1->text();

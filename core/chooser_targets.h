@@ -1,9 +1,25 @@
 #pragma once
-// What the lists hand over in chooser mode. Each receiving window (entry editor, process
-// operations, operation editor) holds one of these as a public field; the field registers itself
-// when built, so a list writes into it without including that window's header.
+// What the lists hand over in chooser mode, and how their callers open them. Each receiving
+// window (entry editor, process operations, operation editor) holds one of these as a public
+// field; the field registers itself when built, so a list writes into it without including that
+// window's header.
 
 #include <QString>
+
+// How a caller opens a list as a chooser (DirectoryWindow::showAsChooser). The delete button is
+// always hidden; the rest differs between the callers, each of which names its openings.
+struct ChooserOpening
+{
+    int tag = 1; // the list's mode: any value but 0 makes its change button choose
+    bool captionChoose = true; // the change button reads "Выбрать"
+    bool hideAdd = true;
+    bool clearFilter = true; // the filter edit shown and emptied, so the whole list shows
+    bool chooseIsDefault = true;
+    // What the caller puts back when the list returns.
+    bool plainChooseAfter = false; // the change button no longer the default
+    bool hideFilterAfter = false;
+    bool restoreAfter = false; // add and delete shown, the change button "Изменить" again
+};
 
 template<typename Target>
 class HandOverTarget
