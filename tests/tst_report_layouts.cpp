@@ -1,8 +1,8 @@
 // The six printed layouts on the demo plant: what a reader sees on the prepared pages (group
 // keys once, subtotals and totals against the database's own sums, colour notes, product kind
 // texts and the kind filter, the timesheet's header on every page and its 31 day columns, the
-// requisition headers), an empty period, the layouts in the registry with the preview seam, and
-// the PDF read back.
+// requisition headers), an empty period, a closed query, the layouts in the registry with the
+// preview seam, and the PDF read back.
 
 #include "support/program_fixture.h"
 #include "support/test_db.h"
@@ -10,6 +10,7 @@
 #include "core/forms.h"
 #include "db/connection.h"
 #include "db/dataset.h"
+#include "db/db_error.h"
 #include "db/formats.h"
 #include "reports/engine/number_mask.h"
 #include "reports/engine/render.h"
@@ -815,6 +816,15 @@ private Q_SLOTS:
         QCOMPARE(shown.allRows(), l->prepared().allRows());
         QCOMPARE(shown.allRows().front(), QStringList {caption});
         QVERIFY(!l->query().isOpen());
+    }
+
+    // A query the caller has closed is an error, not an empty report.
+    void closedQueryIsAnError()
+    {
+        TForm16 layout(&m_connection);
+        run(layout, kFrom, kTo);
+        QVERIFY(!layout.query().isOpen());
+        QVERIFY_THROWS_EXCEPTION(db::DbError, layout.prepare());
     }
 
     // The PDF of the workers summary: the same pages, read by pdftotext.

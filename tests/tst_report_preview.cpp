@@ -3,10 +3,8 @@
 // real preview seam opens it.
 
 #include "support/fake_seams.h"
-#include "support/test_db.h"
+#include "support/memory_rows.h"
 
-#include "db/connection.h"
-#include "db/dataset.h"
 #include "reports/engine/prepare.h"
 #include "reports/engine/preview_window.h"
 #include "reports/engine/render.h"
@@ -31,11 +29,11 @@ using namespace reports;
 namespace {
 
 // 120 numbered lines: three pages.
-PreparedReport threePages(db::Connection &c)
+PreparedReport threePages()
 {
-    db::Dataset ds(&c);
-    ds.setSql(QStringLiteral("select 'Строка ' || n as k from generate_series(1, 120) n"));
-    ds.open();
+    MemoryRows rows({"k"});
+    for (int n = 1; n <= 120; ++n)
+        rows.add({"Строка " + QString::number(n)});
     Layout l;
     l.name = QStringLiteral("Проба");
     l.detail.height = 5;
@@ -44,7 +42,7 @@ PreparedReport threePages(db::Connection &c)
     footer.height = 6;
     footer.cells = {pageNumberCell(150, 40).right()};
     l.pageFooter = footer;
-    return prepare(l, ds, QString());
+    return prepare(l, rows, QString());
 }
 
 // pdfinfo, a reader that is not ours: its report on the file ("" when it cannot read it).
@@ -104,24 +102,11 @@ QImage shownPage(PreviewWindow &w)
 class TestReportPreview : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TestDatabase> m_db;
-    db::Connection m_connection;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_db = std::make_unique<TestDatabase>();
-        m_connection.open(m_db->connectionString());
-    }
-    void cleanupTestCase()
-    {
-        m_connection.close();
-        m_db.reset();
-    }
-
     void turnPages()
     {
-        PreviewWindow w(threePages(m_connection));
+        PreviewWindow w(threePages());
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -155,7 +140,7 @@ private Q_SLOTS:
     // Zoom changes the size of the page on the screen in proportion and keeps the page.
     void zoom()
     {
-        PreviewWindow w(threePages(m_connection));
+        PreviewWindow w(threePages());
         w.show();
         w.ButtonNext->click();
         auto *view = w.findChild<QScrollArea *>(QStringLiteral("ScrollPages"))->widget();
@@ -174,7 +159,7 @@ private Q_SLOTS:
 
     void savePdf()
     {
-        PreviewWindow w(threePages(m_connection));
+        PreviewWindow w(threePages());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Проба.pdf"));
         QVERIFY(w.savePdf(path));
@@ -209,7 +194,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, saved);
         SeamsFixture seams;
-        PreparedReport report = threePages(m_connection);
+        PreparedReport report = threePages();
         report.title = kPeriodTitle;
         const auto w = ui::previewWindow(report, nullptr);
         seams.fileDialogs.script(ScriptedFileDialogs::typeAndSave(typed));
@@ -254,7 +239,7 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old");
         old.close();
-        const auto w = ui::previewWindow(threePages(m_connection), nullptr);
+        const auto w = ui::previewWindow(threePages(), nullptr);
         seams.fileDialogs.script(ScriptedFileDialogs::typeAndSave(QStringLiteral("Итог")));
         seams.messages.answer(replace ? QMessageBox::Yes : QMessageBox::No);
         w->ButtonPdf->click();
@@ -277,13 +262,13 @@ private Q_SLOTS:
         const QString folder = seams.spreadsheets.folder();
         QVERIFY(QDir().mkpath(folder));
         const QString path = QDir(folder).filePath(kPeriodTitle + ".pdf");
-        PreparedReport earlier = threePages(m_connection);
+        PreparedReport earlier = threePages();
         earlier.title = QStringLiteral("Прежний");
         QVERIFY(writePdf(earlier, path));
         const QByteArray before = contents(path);
         QVERIFY(before.size() > 4096);
 
-        PreparedReport report = threePages(m_connection);
+        PreparedReport report = threePages();
         report.title = kPeriodTitle;
         const auto w = ui::previewWindow(report, nullptr);
         seams.fileDialogs.script(ScriptedFileDialogs::typeAndSave());
