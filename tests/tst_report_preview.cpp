@@ -1,6 +1,6 @@
 // The report preview window as a person uses it: the pages one at a time, previous and next,
 // the first and last, the page label, zoom, save as PDF through the program's save dialog; the
-// real preview seam opens it.
+// window as the program's preview makes it.
 
 #include "support/fake_seams.h"
 #include "support/memory_rows.h"
@@ -8,6 +8,7 @@
 #include "reports/engine/prepare.h"
 #include "reports/engine/preview_window.h"
 #include "reports/engine/render.h"
+#include "reports/layouts/report_preview.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -196,7 +197,7 @@ private Q_SLOTS:
         SeamsFixture seams;
         PreparedReport report = threePages();
         report.title = kPeriodTitle;
-        const auto w = ui::previewWindow(report, nullptr);
+        const auto w = layouts::previewWindow(report, nullptr);
         seams.fileDialogs.script(ScriptedFileDialogs::typeAndSave(typed));
         QVERIFY(!w->LabelSaved->isVisibleTo(w.get()));
         w->ButtonPdf->click();
@@ -239,7 +240,7 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old");
         old.close();
-        const auto w = ui::previewWindow(threePages(), nullptr);
+        const auto w = layouts::previewWindow(threePages(), nullptr);
         seams.fileDialogs.script(ScriptedFileDialogs::typeAndSave(QStringLiteral("Итог")));
         seams.messages.answer(replace ? QMessageBox::Yes : QMessageBox::No);
         w->ButtonPdf->click();
@@ -270,7 +271,7 @@ private Q_SLOTS:
 
         PreparedReport report = threePages();
         report.title = kPeriodTitle;
-        const auto w = ui::previewWindow(report, nullptr);
+        const auto w = layouts::previewWindow(report, nullptr);
         seams.fileDialogs.script(ScriptedFileDialogs::typeAndSave());
         seams.messages.answerYes(); // replace it
         {
