@@ -29,6 +29,7 @@
 #include "processes/unused_operation_window.h"
 #include "reports/layouts/product_summary.h"
 #include "reports/layouts/products_detail.h"
+#include "reports/layouts/report_preview.h"
 #include "reports/layouts/requisitions_report.h"
 #include "reports/layouts/timesheet_print.h"
 #include "reports/layouts/workers_detail.h"
@@ -97,6 +98,7 @@ bool startProgram(const QStringList &arguments)
     // Before any window exists, so each one takes the Russian locale and Qt's Russian texts.
     ui::installRussian();
     ui::applyStyle(ui::readStyleFile());
+    layouts::registerPreview();
 
     const CommandLine cl = CommandLine::fromArguments(arguments);
     const AppConfig config = AppConfig::load();

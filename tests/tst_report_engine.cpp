@@ -1,11 +1,9 @@
-// The band report engine on real queries: number masks and their rounding, group keys once per
-// group, subtotals that restart, grand totals, an empty report, page breaks inside a long group
+// The band report engine on rows built in memory: number masks and their rounding, group keys once
+// per group, subtotals that restart, grand totals, an empty report, page breaks inside a long group
 // with the repeated header and page numbers, child bands, frames, paper, and the PDF read back.
 
-#include "support/test_db.h"
+#include "support/memory_rows.h"
 
-#include "db/connection.h"
-#include "db/dataset.h"
 #include "db/db_error.h"
 #include "reports/engine/number_mask.h"
 #include "reports/engine/prepare.h"
@@ -96,30 +94,8 @@ int countRows(const std::vector<QStringList> &rows, const QStringList &row)
 class TestReportEngine : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TestDatabase> m_db;
-    db::Connection m_connection;
-
-    // An open query over the test database.
-    std::unique_ptr<db::Dataset> query(const QString &sql)
-    {
-        auto ds = std::make_unique<db::Dataset>(&m_connection);
-        ds->setSql(sql);
-        ds->open();
-        return ds;
-    }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_db = std::make_unique<TestDatabase>();
-        m_connection.open(m_db->connectionString());
-    }
-    void cleanupTestCase()
-    {
-        m_connection.close();
-        m_db.reset();
-    }
-
     // Masks round to their places with ties to even on the decimal value the user sees.
     void masks_data()
     {
@@ -165,19 +141,19 @@ private Q_SLOTS:
         QCOMPARE(formatMask(value, mask), text);
     }
 
-    // The same rounding for a value that comes from the server as a numeric; a field without a
-    // mask prints in the general format and a text field ignores the mask.
-    void maskedFieldsFromTheServer()
+    // The same rounding for a value held as a numeric, as the server gives it; a field without
+    // a mask prints in the general format and a text field ignores the mask.
+    void maskedNumericFields()
     {
-        auto ds = query(QStringLiteral("select 2.675::numeric(10,3) as a, 2.665::numeric(10,3) "
-                                       "as b, 12.5::numeric(10,2) as c, 'Иванов'::text as d"));
+        MemoryRows rows({"a", "b", "c", "d"});
+        rows.add({numeric(2.675), numeric(2.665), numeric(12.50), QStringLiteral("Иванов")});
         Layout l;
         l.detail.height = 5;
         l.detail.cells = {fieldCell(QStringLiteral("a"), 0, 30).withMask(QStringLiteral("#0.00")),
                           fieldCell(QStringLiteral("b"), 30, 30).withMask(QStringLiteral("#0.00")),
                           fieldCell(QStringLiteral("c"), 60, 30),
                           fieldCell(QStringLiteral("d"), 90, 30).withMask(QStringLiteral("#0.00"))};
-        const PreparedReport r = prepare(l, *ds, QString());
+        const PreparedReport r = prepare(l, rows, QString());
         QCOMPARE(r.pageCount(), 1);
         QCOMPARE(r.pages[0].rows().at(0), (QStringList {"2,68", "2,66", "12,5", "Иванов"}));
     }
@@ -186,14 +162,16 @@ private Q_SLOTS:
     // breaks the inner group too; grand totals run over the whole report.
     void groupsAndSums()
     {
-        auto ds = query(QStringLiteral(
-            "select g, k, v from (values ('Андреев','сталь',1.5), ('Андреев','сталь',2.0), "
-            "('Андреев','медь',3.0), ('Борисов','медь',4.0), ('Борисов','медь',0.25)) "
-            "t(g,k,v) order by g, k desc"));
+        MemoryRows data({"g", "k", "v"});
+        data.add({"Андреев", "сталь", numeric(1.5)})
+            .add({"Андреев", "сталь", numeric(2.0)})
+            .add({"Андреев", "медь", numeric(3.0)})
+            .add({"Борисов", "медь", numeric(4.0)})
+            .add({"Борисов", "медь", numeric(0.25)});
         Layout l = reportWithTotals();
         l.groups.push_back(groupOn(QStringLiteral("g")));
         l.groups.push_back(groupOn(QStringLiteral("k")));
-        const PreparedReport r = prepare(l, *ds, QStringLiteral("Заголовок отчета"));
+        const PreparedReport r = prepare(l, data, QStringLiteral("Заголовок отчета"));
         const auto rows = r.allRows();
         const std::vector<QStringList> expected {
             {"Заголовок отчета", "Сумма"},
@@ -221,11 +199,10 @@ private Q_SLOTS:
     // No rows: one page with the caption, the header, the grand total 0 and the page number.
     void emptyReportIsOnePage()
     {
-        auto ds
-            = query(QStringLiteral("select 'x'::text as g, 'y'::text as k, 1.0 as v where false"));
+        const MemoryRows none({"g", "k", "v"});
         Layout l = reportWithTotals();
         l.groups.push_back(groupOn(QStringLiteral("g")));
-        const PreparedReport r = prepare(l, *ds, QStringLiteral("Пустой период"));
+        const PreparedReport r = prepare(l, none, QStringLiteral("Пустой период"));
         QCOMPARE(r.pageCount(), 1);
         const std::vector<QStringList> expected {
             {"Пустой период", "Сумма"}, {"Итого:", "0,00"}, {"1"}};
@@ -239,13 +216,14 @@ private Q_SLOTS:
     // and nothing is printed over the page footer.
     void pageBreakInsideLongGroup()
     {
-        auto ds = query(QStringLiteral("select 'Длинная группа'::text as g, n::text as k, "
-                                       "n::numeric as v from generate_series(1, 130) n "
-                                       "union all select 'Вторая', '131', 1 order by 1 desc, 3"));
+        MemoryRows data({"g", "k", "v"});
+        for (int n = 1; n <= 130; ++n)
+            data.add({"Длинная группа", QString::number(n), numeric(n)});
+        data.add({"Вторая", "131", numeric(1)});
         Layout l = reportWithTotals();
         l.groups[0].repeatOnEveryPage = true;
         l.groups.push_back(groupOn(QStringLiteral("g")));
-        const PreparedReport r = prepare(l, *ds, QStringLiteral("Шапка"));
+        const PreparedReport r = prepare(l, data, QStringLiteral("Шапка"));
         // 297 - 20 mm margins - 6 footer - 8 header = 263 mm: 52 lines of 5 mm on each page.
         QVERIFY2(r.pageCount() == 3, qPrintable(QString::number(r.pageCount())));
         const auto rows = r.allRows();
@@ -310,12 +288,12 @@ private Q_SLOTS:
         QFETCH(int, second);
         QFETCH(QStringList, lastOnFirstPage);
         QFETCH(std::vector<QStringList>, secondPage);
-        auto ds = query(QStringLiteral("select 'А'::text as g, n::text as k, n::numeric as v from "
-                                       "generate_series(1, %1) n union all select 'Б', 'б' || n, "
-                                       "n from generate_series(1, %2) n order by 1, 3")
-                            .arg(first)
-                            .arg(second));
-        const PreparedReport r = prepare(keptTogether(), *ds, QStringLiteral("Шапка"));
+        MemoryRows data({"g", "k", "v"});
+        for (int n = 1; n <= first; ++n)
+            data.add({"А", QString::number(n), numeric(n)});
+        for (int n = 1; n <= second; ++n)
+            data.add({"Б", "б" + QString::number(n), numeric(n)});
+        const PreparedReport r = prepare(keptTogether(), data, QStringLiteral("Шапка"));
         QVERIFY(r.pageCount() >= 2);
         const auto page1 = r.pages[0].rows();
         QCOMPARE(page1.at(0), QStringList {"Шапка"});
@@ -345,8 +323,8 @@ private Q_SLOTS:
     // A child band follows its parent; frames come out as lines with their pens.
     void childBandAndFrames()
     {
-        auto ds = query(
-            QStringLiteral("select n as v, 'строка ' || n as k from generate_series(1, 2) n"));
+        MemoryRows data({"v", "k"});
+        data.add({1, "строка 1"}).add({2, "строка 2"});
         Layout l;
         l.landscape = true;
         l.marginLeft = 15;
@@ -358,7 +336,7 @@ private Q_SLOTS:
         child.cells
             = {computedCell([](const Row &r) { return QVariant(r.number("v") * 10); }, 5, 20)};
         l.detail.children.push_back(child);
-        const PreparedReport r = prepare(l, *ds, QString());
+        const PreparedReport r = prepare(l, data, QString());
         const Page &page = r.pages.at(0);
         QCOMPARE(page.size, QSizeF(297, 210));
         const std::vector<QStringList> expected {{"строка 1"}, {"10"}, {"строка 2"}, {"20"}};
@@ -375,24 +353,24 @@ private Q_SLOTS:
 
     void missingFieldIsAnError()
     {
-        auto ds = query(QStringLiteral("select 1 as v"));
+        MemoryRows data({"v"});
+        data.add({1});
         Layout l;
         l.detail.height = 5;
         l.detail.cells = {fieldCell(QStringLiteral("nope"), 0, 40)};
-        QVERIFY_THROWS_EXCEPTION(db::DbError, prepare(l, *ds, QString()));
-        ds->close();
-        QVERIFY_THROWS_EXCEPTION(db::DbError, prepare(reportWithTotals(), *ds, QString()));
+        QVERIFY_THROWS_EXCEPTION(db::DbError, prepare(l, data, QString()));
     }
 
     // The PDF has the prepared pages: pdftotext, a reader that is not ours, finds the texts.
     void pdfReadBack()
     {
-        auto ds = query(QStringLiteral("select 'Группа Ёжиков'::text as g, n::text as k, "
-                                       "n::numeric / 8 as v from generate_series(1, 70) n"));
+        MemoryRows data({"g", "k", "v"});
+        for (int n = 1; n <= 70; ++n)
+            data.add({"Группа Ёжиков", QString::number(n), numeric(n / 8.0)});
         Layout l = reportWithTotals();
         l.groups[0].repeatOnEveryPage = true;
         l.groups.push_back(groupOn(QStringLiteral("g")));
-        const PreparedReport r = prepare(l, *ds, QStringLiteral("Отчет за период с 01.11.2026"));
+        const PreparedReport r = prepare(l, data, QStringLiteral("Отчет за период с 01.11.2026"));
         QCOMPARE(r.pageCount(), 2);
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("отчет.pdf"));
@@ -422,8 +400,9 @@ private Q_SLOTS:
     // The image of a page has ink where the texts are and white paper elsewhere.
     void pageImage()
     {
-        auto ds = query(QStringLiteral("select 'Иванов'::text as k, 1.5 as v"));
-        const PreparedReport r = prepare(reportWithTotals(), *ds, QStringLiteral("Заголовок"));
+        MemoryRows data({"k", "v"});
+        data.add({"Иванов", numeric(1.5)});
+        const PreparedReport r = prepare(reportWithTotals(), data, QStringLiteral("Заголовок"));
         const QImage image = renderPageImage(r.pages[0], 96);
         QCOMPARE(image.size(), QSize(794, 1123));
         QCOMPARE(image.pixelColor(5, 5), QColor(Qt::white));

@@ -1,8 +1,8 @@
 // The six printed layouts on the demo plant: what a reader sees on the prepared pages (group
 // keys once, subtotals and totals against the database's own sums, colour notes, product kind
 // texts and the kind filter, the timesheet's header on every page and its 31 day columns, the
-// requisition headers), an empty period, the layouts in the registry with the preview seam, and
-// the PDF read back.
+// requisition headers), an empty period, a closed query, the layouts in the registry with the
+// preview seam and the preview window the start-up registers, and the PDF read back.
 
 #include "support/program_fixture.h"
 #include "support/test_db.h"
@@ -10,8 +10,10 @@
 #include "core/forms.h"
 #include "db/connection.h"
 #include "db/dataset.h"
+#include "db/db_error.h"
 #include "db/formats.h"
 #include "reports/engine/number_mask.h"
+#include "reports/engine/preview_window.h"
 #include "reports/engine/render.h"
 #include "reports/layouts/product_summary.h"
 #include "reports/layouts/products_detail.h"
@@ -20,6 +22,7 @@
 #include "reports/layouts/workers_detail.h"
 #include "reports/layouts/workers_summary.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QProcess>
@@ -27,6 +30,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <map>
 
 using namespace testing;
@@ -815,6 +819,37 @@ private Q_SLOTS:
         QCOMPARE(shown.allRows(), l->prepared().allRows());
         QCOMPARE(shown.allRows().front(), QStringList {caption});
         QVERIFY(!l->query().isOpen());
+
+        // Without the test's recorder the road ends in the preview window that the start-up
+        // registered, shown modally with the same pages.
+        ui::setReportPreviewSeam(nullptr);
+        QString title;
+        Rows windowRows;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&] {
+            auto *w = qobject_cast<reports::PreviewWindow *>(QApplication::activeModalWidget());
+            if (!w)
+                return;
+            poll.stop();
+            title = w->windowTitle();
+            windowRows = w->report().allRows();
+            w->reject();
+        });
+        poll.start();
+        l->preview();
+        poll.stop();
+        QCOMPARE(title, QStringLiteral("Предварительный просмотр — ") + l->prepared().title);
+        QCOMPARE(windowRows, l->prepared().allRows());
+    }
+
+    // A query the caller has closed is an error, not an empty report.
+    void closedQueryIsAnError()
+    {
+        TForm16 layout(&m_connection);
+        run(layout, kFrom, kTo);
+        QVERIFY(!layout.query().isOpen());
+        QVERIFY_THROWS_EXCEPTION(db::DbError, layout.prepare());
     }
 
     // The PDF of the workers summary: the same pages, read by pdftotext.

@@ -1,15 +1,14 @@
 // The report preview window as a person uses it: the pages one at a time, previous and next,
 // the first and last, the page label, zoom, save as PDF through the program's save dialog; the
-// real preview seam opens it.
+// window as the program's preview makes it.
 
 #include "support/fake_seams.h"
-#include "support/test_db.h"
+#include "support/memory_rows.h"
 
-#include "db/connection.h"
-#include "db/dataset.h"
 #include "reports/engine/prepare.h"
 #include "reports/engine/preview_window.h"
 #include "reports/engine/render.h"
+#include "reports/layouts/report_preview.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -31,11 +30,11 @@ using namespace reports;
 namespace {
 
 // 120 numbered lines: three pages.
-PreparedReport threePages(db::Connection &c)
+PreparedReport threePages()
 {
-    db::Dataset ds(&c);
-    ds.setSql(QStringLiteral("select 'Строка ' || n as k from generate_series(1, 120) n"));
-    ds.open();
+    MemoryRows rows({"k"});
+    for (int n = 1; n <= 120; ++n)
+        rows.add({"Строка " + QString::number(n)});
     Layout l;
     l.name = QStringLiteral("Проба");
     l.detail.height = 5;
@@ -44,7 +43,7 @@ PreparedReport threePages(db::Connection &c)
     footer.height = 6;
     footer.cells = {pageNumberCell(150, 40).right()};
     l.pageFooter = footer;
-    return prepare(l, ds, QString());
+    return prepare(l, rows, QString());
 }
 
 // pdfinfo, a reader that is not ours: its report on the file ("" when it cannot read it).
@@ -104,24 +103,11 @@ QImage shownPage(PreviewWindow &w)
 class TestReportPreview : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TestDatabase> m_db;
-    db::Connection m_connection;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_db = std::make_unique<TestDatabase>();
-        m_connection.open(m_db->connectionString());
-    }
-    void cleanupTestCase()
-    {
-        m_connection.close();
-        m_db.reset();
-    }
-
     void turnPages()
     {
-        PreviewWindow w(threePages(m_connection));
+        PreviewWindow w(threePages());
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -155,7 +141,7 @@ private Q_SLOTS:
     // Zoom changes the size of the page on the screen in proportion and keeps the page.
     void zoom()
     {
-        PreviewWindow w(threePages(m_connection));
+        PreviewWindow w(threePages());
         w.show();
         w.ButtonNext->click();
         auto *view = w.findChild<QScrollArea *>(QStringLiteral("ScrollPages"))->widget();
@@ -174,7 +160,7 @@ private Q_SLOTS:
 
     void savePdf()
     {
-        PreviewWindow w(threePages(m_connection));
+        PreviewWindow w(threePages());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Проба.pdf"));
         QVERIFY(w.savePdf(path));
@@ -209,9 +195,9 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, saved);
         SeamsFixture seams;
-        PreparedReport report = threePages(m_connection);
+        PreparedReport report = threePages();
         report.title = kPeriodTitle;
-        const auto w = ui::previewWindow(report, nullptr);
+        const auto w = layouts::previewWindow(report, nullptr);
         seams.fileDialogs.script(ScriptedFileDialogs::typeAndSave(typed));
         QVERIFY(!w->LabelSaved->isVisibleTo(w.get()));
         w->ButtonPdf->click();
@@ -254,7 +240,7 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old");
         old.close();
-        const auto w = ui::previewWindow(threePages(m_connection), nullptr);
+        const auto w = layouts::previewWindow(threePages(), nullptr);
         seams.fileDialogs.script(ScriptedFileDialogs::typeAndSave(QStringLiteral("Итог")));
         seams.messages.answer(replace ? QMessageBox::Yes : QMessageBox::No);
         w->ButtonPdf->click();
@@ -277,15 +263,15 @@ private Q_SLOTS:
         const QString folder = seams.spreadsheets.folder();
         QVERIFY(QDir().mkpath(folder));
         const QString path = QDir(folder).filePath(kPeriodTitle + ".pdf");
-        PreparedReport earlier = threePages(m_connection);
+        PreparedReport earlier = threePages();
         earlier.title = QStringLiteral("Прежний");
         QVERIFY(writePdf(earlier, path));
         const QByteArray before = contents(path);
         QVERIFY(before.size() > 4096);
 
-        PreparedReport report = threePages(m_connection);
+        PreparedReport report = threePages();
         report.title = kPeriodTitle;
-        const auto w = ui::previewWindow(report, nullptr);
+        const auto w = layouts::previewWindow(report, nullptr);
         seams.fileDialogs.script(ScriptedFileDialogs::typeAndSave());
         seams.messages.answerYes(); // replace it
         {

@@ -5,7 +5,7 @@
 #include "support/program_fixture.h"
 
 #include "journal/journal_window.h"
-#include "reports/engine/preview_window.h"
+#include "reports/layouts/report_preview.h"
 #include "ui/seams.h"
 
 #include <QApplication>
@@ -155,7 +155,7 @@ void TestRussian::saveDialog()
     reports::PreparedReport report;
     report.title = QStringLiteral("Проба");
     report.pages.emplace_back().size = QSizeF(210, 297);
-    const auto preview = ui::previewWindow(report, nullptr);
+    const auto preview = layouts::previewWindow(report, nullptr);
 
     QStringList labels, buttons, titles;
     QString folderType, fileDate, fileSize, caption;

@@ -1,7 +1,6 @@
 #include "seams.h"
 
 #include "db/db_error.h"
-#include "reports/engine/preview_window.h"
 #include "ui/build_texts.h"
 #include "ui/error_log.h"
 #include "ui/save_dialog.h"
@@ -127,17 +126,6 @@ public:
     }
 };
 
-class RealReportPreview : public ReportPreviewSeam
-{
-public:
-    void preview(QWidget *parent, const reports::PreparedReport &report) override
-    {
-        if (g_ending)
-            return;
-        previewWindow(report, parent)->exec();
-    }
-};
-
 RealMessages g_realMessages;
 RealModal g_realModal;
 RealEnd g_realEnd;
@@ -147,8 +135,8 @@ ModalSeam *g_modal = &g_realModal;
 EndSeam *g_end = &g_realEnd;
 RealSpreadsheets g_realSpreadsheets;
 SpreadsheetSeam *g_spreadsheets = &g_realSpreadsheets;
-RealReportPreview g_realPreview;
-ReportPreviewSeam *g_preview = &g_realPreview;
+ReportPreviewSeam *g_registeredPreview = nullptr;
+ReportPreviewSeam *g_preview = nullptr; // null: the registered one
 RealFileDialogs g_realFileDialogs;
 FileDialogSeam *g_fileDialogs = &g_realFileDialogs;
 
@@ -270,29 +258,20 @@ bool endRequested()
 
 // --- report preview ------------------------------------------------------------------------
 
+void registerReportPreview(ReportPreviewSeam *preview)
+{
+    g_registeredPreview = preview;
+}
+
 void setReportPreviewSeam(ReportPreviewSeam *seam)
 {
-    g_preview = seam ? seam : &g_realPreview;
+    g_preview = seam;
 }
 
 void showReportPreview(QWidget *parent, const reports::PreparedReport &report)
 {
-    g_preview->preview(parent, report);
-}
-
-std::unique_ptr<reports::PreviewWindow> previewWindow(const reports::PreparedReport &report,
-                                                      QWidget *parent)
-{
-    auto window = std::make_unique<reports::PreviewWindow>(report, parent);
-    window->setErrorDisplay([](QWidget *over, const QString &text) { showError(over, text); });
-    // PDFs are proposed beside the exports, where the clerk already finds the program's files.
-    window->setSaveDialog([](QWidget *over, const QString &name) {
-        const QString folder = spreadsheetFolder();
-        QDir().mkpath(folder);
-        return getSaveFileName(over, QStringLiteral("Сохранить в PDF"), QDir(folder).filePath(name),
-                               QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
-    });
-    return window;
+    if (ReportPreviewSeam *seam = g_preview ? g_preview : g_registeredPreview)
+        seam->preview(parent, report);
 }
 
 // --- clock ---------------------------------------------------------------------------------

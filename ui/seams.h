@@ -17,7 +17,6 @@ class QWidget;
 
 namespace reports {
 struct PreparedReport;
-class PreviewWindow;
 } // namespace reports
 
 namespace ui {
@@ -141,20 +140,19 @@ QString getSaveFileName(QWidget *parent, const QString &caption, const QString &
                         const QString &filter, const QString &suffix);
 
 // --- report preview ------------------------------------------------------------------------
+// The preview window is the report engine's, which sits above this folder: the start-up
+// registers it here.
 class ReportPreviewSeam
 {
 public:
     virtual ~ReportPreviewSeam() = default;
     virtual void preview(QWidget *parent, const reports::PreparedReport &report) = 0;
 };
-void setReportPreviewSeam(ReportPreviewSeam *seam); // nullptr restores the preview window
+void registerReportPreview(ReportPreviewSeam *preview); // the start-up's preview window
+void setReportPreviewSeam(ReportPreviewSeam *seam); // nullptr restores the registered one
 // Shows the prepared pages in the preview window, from which they are printed or saved as
-// PDF (tests take the pages instead).
+// PDF (tests take the pages instead). Nothing is shown before one is registered.
 void showReportPreview(QWidget *parent, const reports::PreparedReport &report);
-// The preview window as the program shows it: its failures in the program's boxes, its save
-// dialog the program's own.
-std::unique_ptr<reports::PreviewWindow> previewWindow(const reports::PreparedReport &report,
-                                                      QWidget *parent);
 
 // --- errors in handlers --------------------------------------------------------------------
 // Shows the application's error display for the exception in flight: a modal box "Ошибка"

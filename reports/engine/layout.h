@@ -3,6 +3,7 @@
 // Computed cells are small functions of the current row; sums run over the detail rows.
 
 #include "pages.h"
+#include "row_source.h"
 
 #include <QHash>
 #include <QString>
@@ -11,26 +12,22 @@
 #include <optional>
 #include <vector>
 
-namespace db {
-class Dataset;
-}
-
 namespace reports {
 
-// The query row a band is printed for. Values of a row that does not exist (an empty report's
+// The row a band is printed for. Values of a row that does not exist (an empty report's
 // footers) are null: numbers read 0, texts "".
 class Row
 {
 public:
-    Row(const db::Dataset *data, int visibleRow, QHash<QString, int> *fieldCache);
-    QVariant value(const QString &field) const; // a field the query lacks throws DbError
+    Row(const RowSource *data, int row, QHash<QString, int> *fieldCache);
+    QVariant value(const QString &field) const; // a field the rows lack throws DbError
     double number(const QString &field) const;
     QString text(const QString &field) const; // in the program's display format
     bool exists() const { return m_row >= 0; }
 
 private:
     int indexOf(const QString &field) const;
-    const db::Dataset *m_data;
+    const RowSource *m_data;
     int m_row;
     QHash<QString, int> *m_cache;
 };
@@ -54,7 +51,7 @@ struct Frame
 };
 
 enum class CellKind {
-    Field, // a field of the query, with an optional number mask
+    Field, // a field of the rows, with an optional number mask
     Label, // fixed text
     Caption, // the one text the caller sets before preparing
     Computed, // a function of the row
@@ -179,7 +176,7 @@ struct Layout
     double pointSize = 10;
     std::optional<Band> title; // printed once, first
     std::vector<Group> groups; // outermost first
-    Band detail; // one per query row
+    Band detail; // one per row
     std::optional<Band> pageFooter; // at the bottom of every page
 
     QSizeF paperSize() const; // A4 in mm as it lies

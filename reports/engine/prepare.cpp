@@ -1,6 +1,5 @@
 #include "prepare.h"
 
-#include "db/dataset.h"
 #include "db/db_error.h"
 #include "db/formats.h"
 #include "db/values.h"
@@ -14,9 +13,9 @@ namespace reports {
 
 // --- the row -------------------------------------------------------------------------------
 
-Row::Row(const db::Dataset *data, int visibleRow, QHash<QString, int> *fieldCache)
+Row::Row(const RowSource *data, int row, QHash<QString, int> *fieldCache)
     : m_data(data)
-    , m_row(visibleRow)
+    , m_row(row)
     , m_cache(fieldCache)
 {
 }
@@ -36,7 +35,7 @@ int Row::indexOf(const QString &field) const
 QVariant Row::value(const QString &field) const
 {
     const int i = indexOf(field);
-    return m_row < 0 ? QVariant() : m_data->valueAt(m_row, i);
+    return m_row < 0 ? QVariant() : m_data->value(m_row, i);
 }
 
 double Row::number(const QString &field) const
@@ -138,7 +137,7 @@ namespace {
 class Preparer
 {
 public:
-    Preparer(const Layout &layout, const db::Dataset &data, const QString &caption)
+    Preparer(const Layout &layout, const RowSource &data, const QString &caption)
         : L(layout)
         , m_data(data)
         , m_caption(caption)
@@ -183,7 +182,7 @@ public:
     }
 
 private:
-    // One band to print in report order, with the query row it is printed for.
+    // One band to print in report order, with the row it is printed for.
     struct Step
     {
         enum What { Title, Open, Detail, Close } what;
@@ -198,7 +197,7 @@ private:
     std::vector<Step> plan()
     {
         std::vector<Step> steps;
-        const int n = m_data.recordCount();
+        const int n = m_data.rowCount();
         const int none = n > 0 ? 0 : -1;
         if (L.title)
             steps.push_back({Step::Title, &*L.title, none});
@@ -455,7 +454,7 @@ private:
     }
 
     const Layout &L;
-    const db::Dataset &m_data;
+    const RowSource &m_data;
     QString m_caption;
     QSizeF m_paper;
     double m_limit = 0;
@@ -473,11 +472,9 @@ private:
 
 } // namespace
 
-PreparedReport prepare(const Layout &layout, const db::Dataset &data, const QString &caption)
+PreparedReport prepare(const Layout &layout, const RowSource &rows, const QString &caption)
 {
-    if (!data.isOpen())
-        throw db::DbError(QStringLiteral("Набор данных отчета не открыт"));
-    return Preparer(layout, data, caption).run();
+    return Preparer(layout, rows, caption).run();
 }
 
 } // namespace reports

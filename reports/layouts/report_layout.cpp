@@ -1,7 +1,31 @@
 #include "report_layout.h"
 
+#include "db/db_error.h"
 #include "reports/engine/prepare.h"
 #include "ui/seams.h"
+
+namespace {
+
+// The open query as the engine reads it: its visible rows, after its filter and in its order;
+// the cursor does not move.
+class DatasetRows : public reports::RowSource
+{
+public:
+    explicit DatasetRows(const db::Dataset &data)
+        : m_data(data)
+    {
+        if (!data.isOpen())
+            throw db::DbError(QStringLiteral("Набор данных отчета не открыт"));
+    }
+    int rowCount() const override { return m_data.recordCount(); }
+    int fieldIndex(const QString &field) const override { return m_data.fieldIndex(field); }
+    QVariant value(int row, int field) const override { return m_data.valueAt(row, field); }
+
+private:
+    const db::Dataset &m_data;
+};
+
+} // namespace
 
 ReportLayout::ReportLayout(db::Dataset *query, const QString &caption, QObject *parent)
     : QObject(parent)
@@ -36,7 +60,7 @@ const reports::PreparedReport &ReportLayout::prepare()
         caption += QStringLiteral(" — Готовая продукция");
     else if (m_productKind == 2)
         caption += QStringLiteral(" — Заготовки");
-    m_prepared = reports::prepare(m_layout, *m_query, caption);
+    m_prepared = reports::prepare(m_layout, DatasetRows(*m_query), caption);
     return m_prepared;
 }
 

@@ -29,7 +29,7 @@ public:
     void setProductKind(int item);
 
     // Lays the open query out into pages (kept until the next prepare); the caption names the
-    // product kind when one is chosen.
+    // product kind when one is chosen. A closed query throws DbError.
     const reports::PreparedReport &prepare();
     const reports::PreparedReport &prepared() const { return m_prepared; }
     // Shows the prepared pages in the preview, from which the user prints.
