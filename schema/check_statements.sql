@@ -176,6 +176,11 @@ SELECT pg_temp.expect(:ROW_COUNT, 'hours row delete');
 SELECT pg_temp.expect(:ROW_COUNT, 'dt');
 delete from accounts_dep.smena where id=:new_id;
 SELECT pg_temp.expect(:ROW_COUNT, 'DelSmena');
+-- The history window: the deleted record's history stays, and since when it is kept.
+select id, d_when, s_login, s_what, s_kind, id_smena, id_row, s_column, s_old, s_new, s_old_name, s_new_name from accounts_dep.smena_history_lines(:new_id);
+SELECT pg_temp.expect(:ROW_COUNT, 'history of a deleted record');
+select min(d_since) as d_since from accounts_dep.history_since;
+SELECT pg_temp.expect(:ROW_COUNT, 'history_since');
 
 -- ---------------------------------------------------------------------------------------------
 -- Material consumption
@@ -442,6 +447,8 @@ SELECT pg_temp.refused('plonta', 'update accounts_dep.smena set ok = ''ok''');
 SELECT pg_temp.refused('plonta', 'select accounts_dep.smena__accept_row_hwo(' || :rec_id || ')');
 SELECT pg_temp.refused('plonta', 'delete from cmn_contractor.person where id = ' || :free_person);
 SELECT pg_temp.refused('plonta', 'insert into accounts_dep.h_tabel (w_id, smena, month, year) values (1, 1, 1, 2027)');
+SELECT pg_temp.allowed('plonta', 'select * from accounts_dep.smena_history_lines(' || :rec_id || ')');
+SELECT pg_temp.refused('plonta', 'delete from accounts_dep.smena_history');
 
 \c -reuse-previous=on 'host=127.0.0.1 user=checker password=checker'
 :helpers
@@ -467,6 +474,8 @@ SELECT pg_temp.refused('signatory', 'insert into accounts_dep.smena_gds_use (id_
 \c -reuse-previous=on 'host=127.0.0.1 user=clerk password=clerk'
 :helpers
 SELECT pg_temp.refused('clerk', 'select accounts_dep.smena__accept_row_hwo(' || :rec_id || ')');
+SELECT pg_temp.refused('clerk', 'update accounts_dep.smena_history set s_login = ''x''');
+SELECT pg_temp.refused('clerk', 'insert into accounts_dep.smena_history (id_smena, s_what, s_kind) values (1, ''smena'', ''insert'')');
 SELECT pg_temp.allowed('clerk', 'insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use) values(5, 201, 4, 18,12.5, 0, to_date(''10.12.2026'', ''DD.MM.YYYY HH24:MI:SS''), 1, 7035, 8, ''10.12.2026'', ''no'', 0, 1, 1, 0, 201, 0) returning id');
 SELECT pg_temp.allowed('clerk', 'update accounts_dep.SMENA set kol_vo=3 where id=' || :rec_id);
 SELECT pg_temp.allowed('clerk', 'delete from accounts_dep.smena where id=' || :rec_id);

@@ -59,7 +59,7 @@ GRANT EXECUTE ON FUNCTION
     TO tabel_users;
 -- History (history.sql): every login reads it (above) and the window reads it through this;
 -- no login writes it: its triggers run as the owner, so a clerk cannot add a row of his own.
-GRANT EXECUTE ON FUNCTION accounts_dep.smena_history_lines(integer),
+GRANT EXECUTE ON FUNCTION accounts_dep.smena_history_lines(bigint),
     accounts_dep.history_value_name(text, text) TO tabel_users;
 
 -- Acceptance

@@ -200,7 +200,7 @@ $$;
 -- One line per value of a record's history, newest event first, with the names of what the
 -- numbers point at: the history window reads this. Of a division, the records it made are
 -- read under the record divided as well, with their worker and share.
-CREATE OR REPLACE FUNCTION accounts_dep.smena_history_lines(p_id_smena integer)
+CREATE OR REPLACE FUNCTION accounts_dep.smena_history_lines(p_id_smena bigint)
     RETURNS TABLE (id bigint, d_when timestamp, s_login text, s_what text, s_kind text,
                    id_smena integer, id_row bigint, s_column text, s_old text, s_new text,
                    s_old_name text, s_new_name text)
