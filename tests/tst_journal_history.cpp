@@ -177,7 +177,8 @@ void TestJournalHistory::stepsThroughTheWindows()
                                     .arg(worker)),
              qPrintable(entered));
     for (const QString &part : {QStringLiteral("; Количество: 10; Брак: 0; "),
-                                QStringLiteral("; Партия: —; Принята: нет; Заведена: 10.12.2026 00:00:00")})
+                                QStringLiteral("; Партия: —; Принята: нет; "
+                                               "Заведена: 10.12.2026 00:00:00")})
         QVERIFY2(entered.contains(part), qPrintable(entered));
 
     // The deleted share: read by its number, the clerk's change under his login.
