@@ -20,6 +20,7 @@
 #include "directories/roles_window.h"
 #include "directories/worker_editor.h"
 #include "journal/entry_editor.h"
+#include "journal/history_window.h"
 #include "journal/journal_window.h"
 #include "journal/material_window.h"
 #include "processes/norms_window.h"
@@ -82,6 +83,7 @@ void defineWindows(Forms &f)
     defineWindow(f.departmentEditor);
     defineWindow(f.roles);
     defineWindow(f.processOperations);
+    defineWindow(f.history);
     db::Connection *connection = &f.dataModule->ADO_DB;
     defineWindow(f.timesheetPrint, connection);
     defineWindow(f.workersSummary, connection);

@@ -10,6 +10,7 @@
 #include "db/formats.h"
 #include "journal/entry_editor.h"
 #include "journal/journal_window.h"
+#include "large_day.h"
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"
 
@@ -25,27 +26,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-// Windows come and go at once: only the handlers' own work is timed.
-class NoModal : public ui::ModalSeam
-{
-public:
-    int exec(QDialog *) override { return 0; }
-};
-
-// A box during a run is a fault of the run: it is printed and answered No.
-class PrintedMessages : public ui::MessageSeam
-{
-public:
-    int shown = 0;
-    QMessageBox::StandardButton show(QWidget *, const QString &caption, const QString &text,
-                                     ui::Icon, QMessageBox::StandardButtons buttons) override
-    {
-        ++shown;
-        out << caption << ": " << text << '\n';
-        return buttons & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok;
-    }
-};
 
 double median(std::vector<double> v)
 {
@@ -78,8 +58,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    NoModal modal;
-    PrintedMessages messages;
+    bench::NoModal modal;
+    bench::PrintedMessages messages(out);
     ui::setModalSeam(&modal);
     ui::setMessageSeam(&messages);
     if (!startProgram({QStringLiteral("tabel")}))
@@ -89,25 +69,9 @@ int main(int argc, char *argv[])
         TDataModule6 &dm = dataModule();
         TForm1 *j = forms().journal;
         TForm11 *e = forms().entryEditor;
-        ui::setFixedNow(QDateTime(day, QTime(9, 0)));
-        j->currentShift = 1;
-        j->DateT->setDate(day);
         db::Dataset &journal = dm.Smena1;
-        journal.params().setDate(QStringLiteral("data"), day);
-        journal.params().setText(QStringLiteral("OK"), QStringLiteral("ta"));
-
         // bench/run.sh gave the records changed here a requisition line.
-        journal.close();
-        journal.open();
-        journal.setSort(TForm1::sortTextFor(6, false)); // "Кол-во", as a user may have it
-        db::Dataset withLine(&dm.ADO_DB);
-        withLine.setSql(QStringLiteral("select id from accounts_dep.smena where data = :day and "
-                                       "id_doc_item <> 0 and ok = 'no' order by id"));
-        withLine.params().setDate(QStringLiteral("day"), day);
-        withLine.open();
-        std::vector<int> ids;
-        for (withLine.first(); !withLine.eof(); withLine.next())
-            ids.push_back(int(withLine.asInteger(QStringLiteral("id"))));
+        const std::vector<int> ids = bench::openLargeDay(day);
         if (int(ids.size()) < 2 * n)
             throw db::DbError(QStringLiteral("мало записей для замера"));
 

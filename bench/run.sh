@@ -14,7 +14,8 @@ day=2027-01-15   # no demo record falls on it
 db=tabel_bench
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TABEL_CMAKE_ARGS:-} >/dev/null
-cmake --build "$build" --target bench_journal bench_startup bench_entry bench_report bench_memory
+cmake --build "$build" --target bench_journal bench_startup bench_entry bench_history bench_report \
+    bench_memory
 
 port=$(scripts/pg.sh free-port 25900)
 cluster=$(mktemp -d /tmp/tabel-bench.XXXXXX)
@@ -70,10 +71,16 @@ SET session_replication_role = replica;
 UPDATE accounts_dep.smena s SET id_doc_item = (SELECT min(ri.id) FROM mnf_doc.requisition_item ri
                                                WHERE ri.id_doc = s.id_doc)
 WHERE s.id IN (SELECT id FROM accounts_dep.smena WHERE data = DATE '$day' AND smena = 1
-               AND ok = 'no' ORDER BY id LIMIT 2 * $runs);
+               AND ok = 'no' AND brak < kol_vo ORDER BY id LIMIT 2 * $runs);
 SQL
 XDG_CONFIG_HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_entry" \
     --date "$day" --runs "$runs" || status=$?
+
+# The record history: a save with and without it, and its window on a few hundred thousand
+# history rows of the large day's records (TABEL_BENCH_HISTORY_ROWS, 300,000 by default).
+psql_ -v day="$day" -v rows="${TABEL_BENCH_HISTORY_ROWS:-300000}" -f bench/history_rows.sql
+XDG_CONFIG_HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_history" \
+    --date "$day" --runs "$runs" --server 127.0.0.1 --port "$port" --database "$db" || status=$?
 
 # Resident memory: every window created, a login, the large day's journal shown and scrolled.
 XDG_CONFIG_HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen "$build/bench/bench_memory" \

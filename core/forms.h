@@ -40,6 +40,7 @@ class TForm30;
 class TForm31;
 class TForm32;
 class TForm33;
+class TForm34;
 
 // One window of the registry: reaching it (->, or as a pointer) builds it on first use.
 template<class T>
@@ -113,6 +114,7 @@ struct Forms
     FormSlot<TForm31> departmentEditor;
     FormSlot<TForm32> roles;
     FormSlot<TForm33> processOperations;
+    FormSlot<TForm34> history;
     // The printed layouts, each with its own query.
     FormSlot<TForm15> timesheetPrint;
     FormSlot<TForm16> workersSummary;
@@ -157,6 +159,7 @@ void eachWindow(Forms &f, Visit &&visit)
     visit(f.departmentEditor);
     visit(f.roles);
     visit(f.processOperations);
+    visit(f.history);
     visit(f.timesheetPrint);
     visit(f.workersSummary);
     visit(f.productSummary);

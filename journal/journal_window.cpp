@@ -11,6 +11,7 @@
 #include "directories/roles_window.h"
 #include "journal/acceptance.h"
 #include "journal/entry_editor.h"
+#include "journal/history_window.h"
 #include "processes/process_list_window.h"
 #include "reports/product_report_window.h"
 #include "reports/summary_reports_window.h"
@@ -249,6 +250,19 @@ TForm1::TForm1(QWidget *parent)
         ui::connectGuarded(a, &QAction::triggered, this,
                            [this, window] { openChild([window] { window()->openFromMenu(); }); });
     }
+    PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+    NHistory = item(PopupMenu1, QStringLiteral("История записи"), "NHistory");
+    // F8 works whether the menu is open or not; no other command of the journal has a key.
+    NHistory->setShortcut(QKeySequence(Qt::Key_F8));
+    addAction(NHistory);
+    DBGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid2, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        // The menu is about the row under the mouse.
+        const QModelIndex index = DBGrid2->indexAt(pos);
+        if (index.isValid())
+            DBGrid2->setCurrentIndex(index);
+        PopupMenu1->popup(DBGrid2->viewport()->mapToGlobal(pos));
+    });
     NExit = MainMenu1->addAction(QStringLiteral("Выход"));
     NExit->setObjectName(QStringLiteral("NExit"));
     // Hidden in the delivered layout; nothing makes them visible.
@@ -307,6 +321,7 @@ TForm1::TForm1(QWidget *parent)
     on(N5, &QAction::triggered, &TForm1::N5Click);
     on(N11, &QAction::triggered, &TForm1::N11Click);
     on(N10, &QAction::triggered, &TForm1::N10Click);
+    on(NHistory, &QAction::triggered, &TForm1::NHistoryClick);
     on(NExit, &QAction::triggered, &TForm1::Button4Click);
 
     RadioButton1->setChecked(true);
@@ -630,6 +645,21 @@ void TForm1::N10Click()
         w->DTPicker2->setDate(thisMonth);
         ui::showModal(w);
     });
+}
+
+// The history changes nothing; the journal comes back with its sort and row.
+void TForm1::NHistoryClick()
+{
+    db::Dataset &ds = currentJournal();
+    if (!ds.isOpen() || ds.isEmpty())
+        return;
+    const qint64 id = ds.asInteger(QStringLiteral("id"));
+    const int row = ds.recNo();
+    const QString sort = ds.sort();
+    openChild([id] { forms().history->openFor(id); });
+    if (!sort.isEmpty())
+        currentJournal().setSort(sort);
+    currentJournal().setRecNo(row);
 }
 
 void TForm1::Timer1Timer()

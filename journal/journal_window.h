@@ -63,6 +63,9 @@ public:
     QAction *N1, *N19, *N8, *N21, *N9, *N3, *N6, *N5, *N7, *N11, *N10, *NExit;
     QAction *menuTimesheetAction, *menuReportsAction, *menuDirectoriesAction;
     QTimer Timer1;
+    // The row's context menu: "История записи" (also F8).
+    QMenu *PopupMenu1;
+    QAction *NHistory;
 
     // The grid's columns, in order (field, title, centred, visible).
     static QList<db::DatasetModel::Column> gridColumns();
@@ -97,6 +100,7 @@ public Q_SLOTS:
     void N5Click();
     void N11Click();
     void N10Click();
+    void NHistoryClick();
     void Timer1Timer();
     void DBGrid2DrawColumnCell(const QString &field, int row, QFont &font, QColor &color);
 

@@ -225,6 +225,10 @@ INSERT INTO cmn_gds_and_srv.stock_reserve (id_consignment, id_doc, f_qty) VALUES
 -- material rows among them; the rules of rules.sql guard what is written from now on.
 ALTER TABLE accounts_dep.smena DISABLE TRIGGER smena_rules;
 ALTER TABLE accounts_dep.smena_gds_use DISABLE TRIGGER smena_gds_use_rules;
+-- The demo is a database whose history began after these records (as after an upgrade).
+ALTER TABLE accounts_dep.smena DISABLE TRIGGER smena_history;
+ALTER TABLE accounts_dep.smena_gds_use DISABLE TRIGGER smena_gds_use_history;
+ALTER TABLE accounts_dep.person_temp DISABLE TRIGGER person_temp_history;
 
 -- Shift records: every weekday of November 2026 in shifts 1 to 3, overtime on Saturdays, and
 -- 10.12.2026 in shifts 1 and 2. Each worker keeps his place in the process (slot), takes the
@@ -354,6 +358,9 @@ CROSS JOIN (VALUES (9), (14)) AS p(id);
 
 ALTER TABLE accounts_dep.smena ENABLE TRIGGER smena_rules;
 ALTER TABLE accounts_dep.smena_gds_use ENABLE TRIGGER smena_gds_use_rules;
+ALTER TABLE accounts_dep.smena ENABLE TRIGGER smena_history;
+ALTER TABLE accounts_dep.smena_gds_use ENABLE TRIGGER smena_gds_use_history;
+ALTER TABLE accounts_dep.person_temp ENABLE TRIGGER person_temp_history;
 
 -- ---------------------------------------------------------------------------------------------
 -- Hours rows: what the hours posting makes of the records, one row per worker, shift and month,

@@ -52,8 +52,15 @@ GRANT EXECUTE ON FUNCTION
     cmn_contractor.person_set_code(),
     mnf_operation.operation_check(),
     accounts_dep.smena_rules(),
-    accounts_dep.smena_gds_use_rules()
+    accounts_dep.smena_gds_use_rules(),
+    accounts_dep.smena_history_write(),
+    accounts_dep.smena_rows_history_write(),
+    accounts_dep.smena_history_refuse()
     TO tabel_users;
+-- History (history.sql): every login reads it (above) and the window reads it through this;
+-- no login writes it: its triggers run as the owner, so a clerk cannot add a row of his own.
+GRANT EXECUTE ON FUNCTION accounts_dep.smena_history_lines(bigint),
+    accounts_dep.history_value_name(text, text) TO tabel_users;
 
 -- Acceptance
 GRANT EXECUTE ON FUNCTION accounts_dep.smena__accept_row_hwo(bigint) TO tabel_acceptance;

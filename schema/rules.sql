@@ -187,6 +187,8 @@ BEGIN
     IF rec.ok = 'ok' THEN
         RAISE EXCEPTION 'Запись журнала № % уже принята: разделить её нельзя', p_id_smena;
     END IF;
+    -- The history tells the division's changes from a clerk's (history.sql).
+    PERFORM set_config('tabel.dividing', p_id_smena::text, true);
 
     SELECT array_agg(DISTINCT m.w_id) INTO members
     FROM (SELECT CASE WHEN p.s_code ~ '^[0-9]+$' THEN p.s_code::integer END AS w_id
@@ -242,6 +244,7 @@ BEGIN
     END IF;
 
     DELETE FROM accounts_dep.person_temp WHERE id_smena = p_id_smena;
+    PERFORM set_config('tabel.dividing', '', true);
 END
 $$;
 

@@ -3,7 +3,8 @@
 --   psql -X -v ON_ERROR_STOP=1 -h SOCKETDIR -p PORT -U tabel_admin -d NAME -f schema/upgrade.sql
 --
 -- Safe to run again: the logins are made only when missing, rules.sql replaces what it
--- defines, grants.sql takes back what an earlier version gave before it gives. Rows written
+-- defines, history.sql makes the history once (from the first upgrade on: nothing of what
+-- happened before it is known) and keeps it, grants.sql takes back what an earlier version gave before it gives. Rows written
 -- before the rules stay as they are (a requisition line overdone then is not made worse, an
 -- accepted record keeps its rows); the rules hold for every write from now on.
 
@@ -11,5 +12,6 @@
 BEGIN;
 \ir roles.sql
 \ir rules.sql
+\ir history.sql
 \ir grants.sql
 COMMIT;

@@ -11,6 +11,7 @@ psql_ -d postgres -f "$top/schema/roles.sql" >/dev/null
 psql_ -d postgres -c "CREATE DATABASE \"$name\" ENCODING 'UTF8' TEMPLATE template0" >/dev/null
 psql_ -d "$name" -f "$top/schema/install.sql" >/dev/null
 psql_ -d "$name" -f "$top/schema/rules.sql" >/dev/null
+psql_ -d "$name" -f "$top/schema/history.sql" >/dev/null
 psql_ -d "$name" -f "$top/schema/grants.sql" >/dev/null
 if [ "$demo" = demo ]; then
     psql_ -d "$name" -f "$top/schema/demo.sql" >/dev/null
