@@ -835,6 +835,11 @@ void TForm11::reloadMaterials()
 
 void TForm11::Button7Click()
 {
+    addBrigadeMember();
+}
+
+void TForm11::addBrigadeMember()
+{
     TForm5 *w = forms().personnel;
     w->tag = 1;
     dataModule().workers.open();

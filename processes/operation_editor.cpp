@@ -151,6 +151,11 @@ void TForm10::Button4Click()
 
 void TForm10::Button1Click()
 {
+    saveOperation();
+}
+
+void TForm10::saveOperation()
+{
     const QVariant state = cb_operation_state->keyValue();
     if (Edit1->text().trimmed().isEmpty() || operationType.id == 0
         || Edit2->text().trimmed().isEmpty() || state.isNull()) {

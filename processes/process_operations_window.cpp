@@ -215,6 +215,11 @@ bool TForm33::headerChanged() const
 
 bool TForm33::Button6Click()
 {
+    return saveHeader();
+}
+
+bool TForm33::saveHeader()
+{
     if (!headerChanged())
         return true;
     if (!ui::askYesNo(this, QStringLiteral("Сохраннение"), QStringLiteral("Сохранить изменения?")))

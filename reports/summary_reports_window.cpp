@@ -118,6 +118,11 @@ QString TForm18::operationWithColour(const QString &vid, qint64 color)
 
 void TForm18::Button6Click()
 {
+    exportProducts();
+}
+
+void TForm18::exportProducts()
+{
     ui::BusyCursor busy;
     XLS_Rep.close();
     reports::applySelection(XLS_Rep, DTPicker1->date(), DTPicker2->date(),

@@ -397,6 +397,11 @@ void TForm19::Button5Click()
 
 void TForm19::Button1Click()
 {
+    rebuildMonth();
+}
+
+void TForm19::rebuildMonth()
+{
     if (m_busy)
         return;
     const int m = month();
@@ -430,6 +435,11 @@ void TForm19::Button1Click()
 }
 
 void TForm19::Button2Click()
+{
+    exportMonth();
+}
+
+void TForm19::exportMonth()
 {
     if (m_busy)
         return;
