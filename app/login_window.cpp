@@ -92,6 +92,11 @@ void TForm23::FormActivate()
 
 void TForm23::Button1Click()
 {
+    logIn();
+}
+
+void TForm23::logIn()
+{
     TForm1 *journal = forms().journal;
     TDataModule6 &dm = dataModule();
     journal->currentShift = 1;

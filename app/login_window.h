@@ -35,8 +35,8 @@ public:
 
 public Q_SLOTS:
     void FormActivate();
-    void Button1Click();
-    void Button2Click();
+    void Button1Click(); // "Вход"
+    void Button2Click(); // "Отмена"
     void Timer1Timer();
 
 protected:
@@ -44,6 +44,10 @@ protected:
     void reject() override;
 
 private:
+    // Connects as the typed login (or the stored account for the access code), sets the access
+    // mode and shows the journal; closing the journal ends the program.
+    void logIn();
+
     CommandLine m_commandLine;
     AppConfig m_config;
     bool m_firstShowDone = false;

@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/forms.h"
 #include "db/sort_filter.h"
+#include "ui/buttons.h"
 #include "ui/data_grid.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
@@ -19,13 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton *button(const QString &text, const char *name)
-{
-    auto *b = new QPushButton(text);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
 
 // Keys that still reach a filter edit whose key-downs are swallowed: typing, Backspace, the
 // dialog keys (Enter, Esc, Tab) and shortcuts such as Ctrl+V.
@@ -87,16 +81,13 @@ DirectoryWindow::DirectoryWindow(const Settings &settings, QWidget *parent)
     connect(settings.dataset, &db::Dataset::currentChanged, this, showCurrent);
     connect(settings.dataset, &db::Dataset::reset, this, showCurrent);
 
-    addButton = button(QStringLiteral("Добавить"), settings.addButtonName);
-    Button2 = button(QStringLiteral("Изменить"), "Button2");
-    Button3 = button(QStringLiteral("Удалить"), "Button3");
-    exitButton = button(QStringLiteral("Выход"), settings.exitButtonName);
+    addButton = ui::namedDefaultButton(QStringLiteral("Добавить"), settings.addButtonName);
+    Button2 = ui::namedButton(QStringLiteral("Изменить"), "Button2");
+    Button3 = ui::namedButton(QStringLiteral("Удалить"), "Button3");
+    exitButton = ui::namedButton(QStringLiteral("Выход"), settings.exitButtonName);
     Edit1 = new QLineEdit;
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->installEventFilter(this);
-    addButton->setDefault(true);
-    for (QPushButton *b : {Button2, Button3, exitButton})
-        b->setAutoDefault(false);
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(addButton);
@@ -264,10 +255,8 @@ DirectoryEditor::DirectoryEditor(const QString &caption, const QString &groupTit
     m_fields = new QFormLayout(m_group);
     m_fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
 
-    Button1 = button(QStringLiteral("Записать"), "Button1");
-    Button2 = button(QStringLiteral("Отмена"), "Button2");
-    Button1->setDefault(true);
-    Button2->setAutoDefault(false);
+    Button1 = ui::namedDefaultButton(QStringLiteral("Записать"), "Button1");
+    Button2 = ui::namedButton(QStringLiteral("Отмена"), "Button2");
     auto *bottom = new QHBoxLayout;
     bottom->addStretch(1);
     bottom->addWidget(Button1);

@@ -25,6 +25,11 @@ TForm2::TForm2(QWidget *parent)
 
 void TForm2::Button1Click()
 {
+    saveWorker();
+}
+
+void TForm2::saveWorker()
+{
     if (!allFilled({Edit1->text(), Edit2->text(), Edit3->text(), LCB_staffpos->text(),
                     LCB_department->text(), LCB_roles->text()}))
         return;

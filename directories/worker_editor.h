@@ -19,5 +19,9 @@ public:
     db::Dataset staffpos, department, roles;
     db::Command cmd_person; // the editor's insert and update, the list's delete
 
-    void Button1Click() override;
+    void Button1Click() override; // "Записать"
+
+private:
+    // Every field required; the person inserted or updated with the name the lists show.
+    void saveWorker();
 };

@@ -11,6 +11,7 @@
 #include "journal/material_window.h"
 #include "processes/process_list_window.h"
 #include "timesheet/hours_posting.h"
+#include "ui/buttons.h"
 #include "ui/data_grid.h"
 #include "ui/date_field.h"
 #include "ui/key_filters.h"
@@ -59,13 +60,6 @@ QLineEdit *readOnlyEdit(const char *name)
     e->setReadOnly(true);
     e->setFocusPolicy(Qt::NoFocus);
     return e;
-}
-
-QPushButton *button(const QString &text, const char *name)
-{
-    auto *b = named(new QPushButton(text), name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 // The record's number fields and what their columns keep.
@@ -130,9 +124,9 @@ TForm11::TForm11(QWidget *parent)
         b->setMinimumWidth(380);
     }
     Edit1 = readOnlyEdit("Edit1");
-    Button3 = button(QStringLiteral("..."), "Button3");
+    Button3 = ui::namedButton(QStringLiteral("..."), "Button3");
     Edit2 = readOnlyEdit("Edit2");
-    Button4 = button(QStringLiteral("..."), "Button4");
+    Button4 = ui::namedButton(QStringLiteral("..."), "Button4");
     Edit3 = named(new QLineEdit, "Edit3");
     Edit6 = named(new QLineEdit(QStringLiteral("0")), "Edit6");
     DTimeP = named(new ui::DateField, "DTimeP");
@@ -188,9 +182,8 @@ TForm11::TForm11(QWidget *parent)
     rg->addWidget(RG1Item0);
     rg->addWidget(RG1Item1);
 
-    Button1 = named(new QPushButton(QStringLiteral("Запись")), "Button1");
-    Button1->setDefault(true);
-    Button2 = button(QStringLiteral("Выход"), "Button2");
+    Button1 = ui::namedDefaultButton(QStringLiteral("Запись"), "Button1");
+    Button2 = ui::namedButton(QStringLiteral("Выход"), "Button2");
 
     DBGrid1 = named(new ui::DataGrid, "DBGrid1");
     DBGrid1->setColumns({{QStringLiteral("s_caption"), QStringLiteral("ТМЦ"),
@@ -199,8 +192,8 @@ TForm11::TForm11(QWidget *parent)
                           Qt::AlignRight | Qt::AlignVCenter, true}});
     DBGrid1->setDataset(&smena_gds_use);
     DBGrid1->horizontalHeader()->resizeSection(0, 300);
-    Button5 = button(QStringLiteral("Добавить"), "Button5");
-    Button6 = button(QStringLiteral("Удалить"), "Button6");
+    Button5 = ui::namedButton(QStringLiteral("Добавить"), "Button5");
+    Button6 = ui::namedButton(QStringLiteral("Удалить"), "Button6");
     Label6 = named(new QLabel(QStringLiteral("Бригада")), "Label6");
     Label6->setFont(bold);
     DBGrid2 = named(new ui::DataGrid, "DBGrid2");
@@ -208,9 +201,9 @@ TForm11::TForm11(QWidget *parent)
                           Qt::AlignLeft | Qt::AlignVCenter, true}});
     DBGrid2->setDataset(&fio_smena_gds);
     DBGrid2->horizontalHeader()->resizeSection(0, 340);
-    Button7 = button(QStringLiteral("Добавить"), "Button7");
-    Button8 = button(QStringLiteral("Удалить"), "Button8");
-    Button9 = button(QStringLiteral("Сохранить"), "Button9");
+    Button7 = ui::namedButton(QStringLiteral("Добавить"), "Button7");
+    Button8 = ui::namedButton(QStringLiteral("Удалить"), "Button8");
+    Button9 = ui::namedButton(QStringLiteral("Сохранить"), "Button9");
     for (QWidget *w :
          std::initializer_list<QWidget *> {DBGrid1, Button5, Button6, DBGrid2, Button7, Button8})
         w->setEnabled(false);
@@ -823,6 +816,11 @@ void TForm11::reloadMaterials()
 // --- brigade ---------------------------------------------------------------------------------
 
 void TForm11::Button7Click()
+{
+    addBrigadeMember();
+}
+
+void TForm11::addBrigadeMember()
 {
     TForm5 *w = forms().personnel;
     dataModule().workers.open();

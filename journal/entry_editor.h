@@ -127,4 +127,7 @@ private:
     void setEnabledAll(std::initializer_list<QWidget *> widgets, bool on);
     void save();
     bool divide();
+    // A person chosen from the personnel list joins the record's brigade, once and never the
+    // record's own worker.
+    void addBrigadeMember();
 };

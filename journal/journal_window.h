@@ -83,24 +83,25 @@ public Q_SLOTS:
     void ComboBox1Change();
     void DBGrid2TitleClick(int column);
     void DBGrid2DblClick();
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button5Click();
-    void Button6Click();
-    void Button8Click();
-    void Button4Click();
-    void N1Click();
-    void N19Click();
-    void N8Click();
-    void N21Click();
-    void N9Click();
-    void N3Click();
-    void N6Click();
-    void N5Click();
-    void N11Click();
-    void N10Click();
-    void NHistoryClick();
+    void Button1Click(); // "Добавить"
+    void Button2Click(); // "Изменить"
+    void Button3Click(); // "Удалить"
+    void Button5Click(); // "Принять"
+    void Button6Click(); // "Принять ВСЕ"
+    void Button8Click(); // "Обновить"
+    void Button4Click(); // "Выход", also the menu's "Выход"
+    // The menu: "Справочники", then "Табель по времени" and "Отчеты".
+    void N1Click(); // "Персонал"
+    void N19Click(); // "Подразделения"
+    void N8Click(); // "Должности"
+    void N21Click(); // "Роли"
+    void N9Click(); // "Номенклатура"
+    void N3Click(); // "ТМЦ"
+    void N6Click(); // "Операции"
+    void N5Click(); // "Техпроцессы"
+    void N11Click(); // "Табель по времени"
+    void N10Click(); // "Сводные отчеты"
+    void NHistoryClick(); // the row's context menu: "История записи"
     void Timer1Timer();
     void DBGrid2DrawColumnCell(const QString &field, int row, QFont &font, QColor &color);
 

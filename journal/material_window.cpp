@@ -226,6 +226,11 @@ std::optional<double> TForm24::writeIfFits(double quantity)
 
 void TForm24::Button1Click()
 {
+    recordUse();
+}
+
+void TForm24::recordUse()
+{
     readUsed();
     double total = batchTotal();
     if (LCB_id_gds_use->text().isEmpty()) {

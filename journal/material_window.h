@@ -41,7 +41,7 @@ public:
 public Q_SLOTS:
     void FormActivate();
     void LCB_id_gds_useCloseUp();
-    void Button1Click();
+    void Button1Click(); // "Запись"
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -50,6 +50,9 @@ protected:
 
 private:
     void FormClose();
+    // The typed quantity of the chosen goods written as the record's use, within what the line
+    // and the batch still hold (the question offers the rest); the window closes once written.
+    void recordUse();
     void readUsed();
     double batchTotal();
     // Writes the row when the batch still holds the quantity, all under the goods' lock;

@@ -5,6 +5,7 @@
 #include "core/forms.h"
 #include "directories/operation_types_window.h"
 #include "processes/process_operations_window.h"
+#include "ui/buttons.h"
 #include "ui/key_filters.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
@@ -19,13 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton *button(const QString &text, const char *name)
-{
-    auto *b = new QPushButton(text);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
 
 // The price column keeps 15 digits, 4 of them after the separator.
 const ui::NumberField kPrice {QStringLiteral("Цена"), 11};
@@ -54,8 +48,7 @@ TForm10::TForm10(QWidget *parent)
     Edit2->setEnabled(false);
     Edit2->setReadOnly(true);
     Edit2->setFocusPolicy(Qt::NoFocus);
-    Button4 = button(QStringLiteral("..."), "Button4");
-    Button4->setAutoDefault(false);
+    Button4 = ui::namedButton(QStringLiteral("..."), "Button4");
     Button4->setFixedWidth(Button4->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
     cb_operation_state = new ui::LookupBox;
     cb_operation_state->setObjectName(QStringLiteral("cb_operation_state"));
@@ -82,10 +75,8 @@ TForm10::TForm10(QWidget *parent)
     setTabOrder(Edit3, Edit1);
     setTabOrder(Edit1, cb_operation_state);
 
-    Button3 = button(QStringLiteral("Записать"), "Button3");
-    Button5 = button(QStringLiteral("Отмена"), "Button5");
-    Button3->setDefault(true);
-    Button5->setAutoDefault(false);
+    Button3 = ui::namedDefaultButton(QStringLiteral("Записать"), "Button3");
+    Button5 = ui::namedButton(QStringLiteral("Отмена"), "Button5");
     auto *bottom = new QHBoxLayout;
     bottom->addStretch(1);
     bottom->addWidget(Button3);
@@ -150,6 +141,11 @@ void TForm10::Button4Click()
 }
 
 void TForm10::Button1Click()
+{
+    saveOperation();
+}
+
+void TForm10::saveOperation()
 {
     const QVariant state = cb_operation_state->keyValue();
     if (Edit1->text().trimmed().isEmpty() || operationType.id == 0

@@ -43,9 +43,13 @@ public:
     void openForChanging(const db::Dataset &operation);
 
     void Button4Click();
-    // "Записать": type, state, price and position required; the price must be a number.
-    void Button1Click();
+    void Button1Click(); // "Записать"
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    // Type, state, price and position required; the price must be a number. Inserts or updates
+    // the operation and closes the editor.
+    void saveOperation();
 };

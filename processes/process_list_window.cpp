@@ -185,6 +185,11 @@ bool TForm4::openProcess()
 
 void TForm4::Button5Click()
 {
+    exportOperations();
+}
+
+void TForm4::exportOperations()
+{
     ui::BusyCursor busy;
     XLS_Rep.close();
     XLS_Rep.open();

@@ -24,9 +24,7 @@ public:
     void Button1Click();
     // The sort toggle of a title: the first click sorts descending, each further one toggles.
     void DBGrid1TitleClick(int column);
-    // The spreadsheet export of the older catalogue's operations with their prices, and the
-    // process each belongs to.
-    void Button5Click();
+    void Button5Click(); // "Excel"
 
     db::Dataset XLS_Rep; // the export's query
     // The grid's double click: the norms of the current operation when "Цены" is ticked in the
@@ -41,6 +39,10 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // The spreadsheet export of the older catalogue's operations with their prices, and the
+    // process each belongs to.
+    void exportOperations();
+
     reports::ExcelLink m_excel;
     // The process of the current row opened in the process operations window; true when an
     // operation was picked there (chooser mode).

@@ -8,6 +8,7 @@
 #include "processes/norms_window.h"
 #include "processes/operation_editor.h"
 #include "processes/process_list_window.h"
+#include "ui/buttons.h"
 #include "ui/data_grid.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
@@ -24,14 +25,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton *button(const QString &text, const char *name)
-{
-    auto *b = new QPushButton(text);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 const QString kCaption = QStringLiteral("Техпроцесс № ");
 constexpr int kCaptionLength = 254;
@@ -57,14 +50,14 @@ TForm33::TForm33(QWidget *parent)
     Edit2 = new QLineEdit;
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setEnabled(false);
-    Button5 = button(QStringLiteral("..."), "Button5");
+    Button5 = ui::namedButton(QStringLiteral("..."), "Button5");
     Button5->setFixedWidth(Button5->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
     price = new QLabel;
     price->setObjectName(QStringLiteral("price"));
     QFont bold = price->font();
     bold.setBold(true);
     price->setFont(bold);
-    Button6 = button(QStringLiteral("Сохранить"), "Button6");
+    Button6 = ui::namedButton(QStringLiteral("Сохранить"), "Button6");
 
     auto *header = new QGridLayout(GroupBox1);
     header->addWidget(new QLabel(QStringLiteral("Наименование ТП:")), 0, 0);
@@ -95,11 +88,11 @@ TForm33::TForm33(QWidget *parent)
     for (int c = 0; c < int(std::size(widths)); ++c)
         DBGrid1->horizontalHeader()->resizeSection(c, widths[c]);
 
-    Button1 = button(QStringLiteral("Добавить"), "Button1");
+    Button1 = ui::namedButton(QStringLiteral("Добавить"), "Button1");
     Button1->setDefault(true);
-    Button2 = button(QStringLiteral("Изменить"), "Button2");
-    Button3 = button(QStringLiteral("Удалить"), "Button3");
-    Button4 = button(QStringLiteral("Выход"), "Button4");
+    Button2 = ui::namedButton(QStringLiteral("Изменить"), "Button2");
+    Button3 = ui::namedButton(QStringLiteral("Удалить"), "Button3");
+    Button4 = ui::namedButton(QStringLiteral("Выход"), "Button4");
     Edit1 = new QLineEdit;
     Edit1->setObjectName(QStringLiteral("Edit1"));
     auto *bottom = new QHBoxLayout;
@@ -221,6 +214,11 @@ bool TForm33::headerChanged() const
 }
 
 bool TForm33::Button6Click()
+{
+    return saveHeader();
+}
+
+bool TForm33::saveHeader()
 {
     if (!headerChanged())
         return true;

@@ -51,8 +51,7 @@ public:
     // "Выход": the header saved as "Сохранить" does, then the window closes; a refused or
     // failed save keeps it open.
     void Button4Click();
-    // "Сохранить": when the header changed, the question, then the insert or update. False when
-    // the save was refused (a required field empty); nothing to save or No count as done.
+    // "Сохранить"; false when the save was refused.
     bool Button6Click();
     void Button5Click();
     void Button1Click();
@@ -73,6 +72,9 @@ private:
     void reopenTotal();
     void returnTo(int row);
     bool headerChanged() const;
+    // When the header changed, the question, then the insert or update. False when the save was
+    // refused (a required field empty); nothing to save or No count as done.
+    bool saveHeader();
     void chooseOperation();
 
     // The header as last loaded or saved: a change against it asks the question.

@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/forms.h"
+#include "ui/buttons.h"
 #include "ui/seams.h"
 
 #include <QDateEdit>
@@ -123,9 +124,7 @@ QList<db::DatasetModel::Column> PeriodReportWindow::reportColumns(bool withWorke
 
 QPushButton *PeriodReportWindow::addButton(const QString &text, const char *name)
 {
-    auto *b = new QPushButton(text);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
+    auto *b = ui::namedButton(text, name);
     m_buttons->addWidget(b);
     return b;
 }

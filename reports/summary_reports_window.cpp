@@ -9,23 +9,12 @@
 #include "reports/layouts/requisitions_report.h"
 #include "reports/layouts/workers_detail.h"
 #include "reports/layouts/workers_summary.h"
+#include "ui/buttons.h"
 #include "ui/seams.h"
 
 #include <QDateEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton *button(const QString &text, const char *name)
-{
-    auto *b = new QPushButton(text);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
 
 TForm18::TForm18(QWidget *parent)
     : ui::Window(QStringLiteral("Отчеты"), parent)
@@ -36,13 +25,13 @@ TForm18::TForm18(QWidget *parent)
     GroupBox1 = new reports::PeriodBox;
     DTPicker1 = GroupBox1->DTPicker1;
     DTPicker2 = GroupBox1->DTPicker2;
-    Button4 = button(QStringLiteral("Отчет по рабочим"), "Button4");
-    Button2 = button(QStringLiteral("Отчет по продукции"), "Button2");
-    Button1 = button(QStringLiteral("Детальный отчет по рабочим"), "Button1");
-    Button3 = button(QStringLiteral("Детальный отчет по продукции"), "Button3");
-    Button7 = button(QStringLiteral("Детальный отчет по заявкам"), "Button7");
-    Button6 = button(QStringLiteral("Excel (0 из 0)"), "Button6");
-    Button5 = button(QStringLiteral("Выход"), "Button5");
+    Button4 = ui::namedButton(QStringLiteral("Отчет по рабочим"), "Button4");
+    Button2 = ui::namedButton(QStringLiteral("Отчет по продукции"), "Button2");
+    Button1 = ui::namedButton(QStringLiteral("Детальный отчет по рабочим"), "Button1");
+    Button3 = ui::namedButton(QStringLiteral("Детальный отчет по продукции"), "Button3");
+    Button7 = ui::namedButton(QStringLiteral("Детальный отчет по заявкам"), "Button7");
+    Button6 = ui::namedButton(QStringLiteral("Excel (0 из 0)"), "Button6");
+    Button5 = ui::namedButton(QStringLiteral("Выход"), "Button5");
     NoteExport = new reports::ExportNote(m_excel);
 
     auto *layout = new QVBoxLayout(this);
@@ -128,6 +117,11 @@ QString TForm18::operationWithColour(const QString &vid, qint64 color)
 }
 
 void TForm18::Button6Click()
+{
+    exportProducts();
+}
+
+void TForm18::exportProducts()
 {
     ui::BusyCursor busy;
     XLS_Rep.close();

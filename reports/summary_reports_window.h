@@ -43,10 +43,13 @@ public Q_SLOTS:
     void Button1Click(); // detailed workers
     void Button3Click(); // detailed products
     void Button7Click(); // requisitions
-    void Button6Click(); // the product export
+    void Button6Click(); // "Excel"
     void Button5Click();
 
 private:
+    // The products of the period and kind to a new spreadsheet, a row per product and
+    // operation; the button counts the rows written.
+    void exportProducts();
     // Fills the layout's query with the period and the product kind, titles it with `title`
     // and the period, and shows its preview.
     void preview(ReportLayout *layout, const QString &title);

@@ -5,6 +5,7 @@
 #include "reports/engine/preview_window.h"
 #include "reports/layouts/timesheet_print.h"
 #include "timesheet/hours_posting.h"
+#include "ui/buttons.h"
 #include "ui/seams.h"
 
 #include <QCloseEvent>
@@ -183,14 +184,6 @@ private:
     ui::DataGrid *m_grid;
 };
 
-QPushButton *button(const QString &text, const char *name)
-{
-    auto *b = new QPushButton(text);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 TForm19::TForm19(QWidget *parent)
@@ -234,13 +227,13 @@ TForm19::TForm19(QWidget *parent)
         auto *pageLayout = new QVBoxLayout(page);
         pageLayout->addWidget(g, 1);
         if (shift == 1) {
-            Button1 = button(QStringLiteral("Перестроить"), "Button1");
+            Button1 = ui::namedButton(QStringLiteral("Перестроить"), "Button1");
             PB = new QProgressBar;
             PB->setObjectName(QStringLiteral("PB"));
             PB->setMinimum(1);
             PB->setValue(1);
             PB->hide();
-            Button2 = button(QStringLiteral("Excel"), "Button2");
+            Button2 = ui::namedButton(QStringLiteral("Excel"), "Button2");
             auto *row = new QHBoxLayout;
             row->addWidget(Button1);
             row->addWidget(PB, 1);
@@ -251,7 +244,7 @@ TForm19::TForm19(QWidget *parent)
         PageControl1->addTab(page, QStringLiteral("Смена №%1").arg(shift));
     }
 
-    Button4 = button(QStringLiteral("Выход"), "Button4");
+    Button4 = ui::namedButton(QStringLiteral("Выход"), "Button4");
     ComboBox1 = new QComboBox;
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->addItems({QStringLiteral("Январь"), QStringLiteral("Февраль"),
@@ -264,8 +257,8 @@ TForm19::TForm19(QWidget *parent)
     // From the first year of the plant's timesheets to next year, so this year is always there.
     for (int y = 2007; y <= ui::today().year() + 1; ++y)
         ComboBox2->addItem(QString::number(y));
-    Button5 = button(QStringLiteral("Обновить"), "Button5");
-    Button6 = button(QStringLiteral("Печать"), "Button6");
+    Button5 = ui::namedButton(QStringLiteral("Обновить"), "Button5");
+    Button6 = ui::namedButton(QStringLiteral("Печать"), "Button6");
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(Button4);
@@ -404,6 +397,11 @@ void TForm19::Button5Click()
 
 void TForm19::Button1Click()
 {
+    rebuildMonth();
+}
+
+void TForm19::rebuildMonth()
+{
     if (m_busy)
         return;
     const int m = month();
@@ -437,6 +435,11 @@ void TForm19::Button1Click()
 }
 
 void TForm19::Button2Click()
+{
+    exportMonth();
+}
+
+void TForm19::exportMonth()
 {
     if (m_busy)
         return;

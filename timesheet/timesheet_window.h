@@ -83,6 +83,11 @@ private:
     int month() const;
     int year() const;
     void reopenShifts();
+    // The chosen month's hours rows made anew from the shift records, day by day.
+    void rebuildMonth();
+    // The chosen month's hours to a new spreadsheet: a row per worker with the shifts summed,
+    // a column per day and the month's total.
+    void exportMonth();
     // The day columns' look for a month: weekends red, days past its end hidden.
     void applyDayColumns(int month, int year);
     void setBusy(bool busy);
