@@ -11,7 +11,7 @@ cd "$top"
 build="${TABEL_BENCH_BUILD:-build}"
 
 cases=()
-for src in tests/tst_*_reconnect.cpp tests/tst_db_connection.cpp; do
+for src in tests/*/tst_*_reconnect.cpp tests/db/tst_db_connection.cpp; do
     cases+=("$(basename "$src" .cpp)")
 done
 targets=()
