@@ -6,6 +6,7 @@
 #include "app/login_window.h"
 #include "app/startup.h"
 #include "core/data_module.h"
+#include "core/directory_window.h"
 #include "core/forms.h"
 #include "journal/journal_window.h"
 #include "processes/process_list_window.h"
@@ -118,7 +119,8 @@ public:
                                                         {"TForm5", "personnel"},
                                                         {"TForm33", "process_operations"},
                                                         {"TForm11", "entry_editor"},
-                                                        {"TForm24", "material"}};
+                                                        {"TForm24", "material"},
+                                                        {"TForm34", "history"}};
             dialog->grab().save(m_dir + u'/' + files.value(name, name) + QStringLiteral(".png"));
         }
         if (dialog == forms().journal) {
@@ -129,6 +131,14 @@ public:
             // A record not yet accepted, opened for changing.
             j->currentJournal().locate(QStringLiteral("ok"), QStringLiteral("no"));
             j->Button2->click();
+            // The same record corrected twice, then its history from the row's menu.
+            db::Params p;
+            p.setInteger(QStringLiteral("id"), j->currentJournal().asInteger(QStringLiteral("id")));
+            for (const char *sql :
+                 {"update accounts_dep.smena set kol_vo = kol_vo + 2 where id = :id",
+                  "update accounts_dep.smena set time = time - 1 where id = :id"})
+                runStatement(dataModule().cmd_all, QLatin1String(sql), p);
+            j->NHistory->trigger();
         } else if (dialog == forms().personnel) {
             forms().personnel->Button3->click();
         } else if (name == QLatin1String("TForm11")) {
@@ -162,6 +172,8 @@ int main(int argc, char *argv[])
     const QString out = args.at(3);
     NoEnd noEnd;
     ui::setEndSeam(&noEnd);
+    // The demo plant's day, so the journal shows its records whenever the pictures are made.
+    ui::setFixedNow(QDateTime(QDate(2026, 12, 10), QTime(9, 0)));
     if (!startProgram({args.at(0), args.at(1), args.at(2)}))
         return 1;
     TForm23 *login = forms().login;

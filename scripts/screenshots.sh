@@ -15,4 +15,4 @@ scripts/load_db.sh "$tmp/data" "$port" tabel_demo demo
 mkdir -p docs
 TABEL_SHOW_HIDDEN_COMMANDS=1 XDG_CONFIG_HOME="$tmp/config" xvfb-run -a -s "-screen 0 1280x800x24" \
     build/tabel_screenshots "127.0.0.1:$port" tabel_demo "$top/docs" senior senior
-echo "docs/login.png docs/journal.png docs/calendar.png docs/personnel.png docs/question.png docs/process_operations.png docs/entry_editor.png docs/material.png"
+echo "docs/login.png docs/journal.png docs/calendar.png docs/personnel.png docs/question.png docs/process_operations.png docs/entry_editor.png docs/material.png docs/history.png"
