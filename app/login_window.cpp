@@ -6,6 +6,7 @@
 #include "core/forms.h"
 #include "db/db_error.h"
 #include "journal/journal_window.h"
+#include "ui/buttons.h"
 #include "ui/error_log.h"
 #include "ui/seams.h"
 
@@ -43,12 +44,8 @@ TForm23::TForm23(const CommandLine &commandLine, const AppConfig &config, QWidge
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setEchoMode(QLineEdit::Password);
     Edit2->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // masked with "*"
-    Button1 = new QPushButton(QStringLiteral("Вход"));
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"));
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
+    Button1 = ui::namedDefaultButton(QStringLiteral("Вход"), "Button1");
+    Button2 = ui::namedButton(QStringLiteral("Отмена"), "Button2");
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Логин"), Edit1);

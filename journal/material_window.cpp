@@ -6,6 +6,7 @@
 #include "db/formats.h"
 #include "db/transaction.h"
 #include "journal/entry_editor.h"
+#include "ui/buttons.h"
 #include "ui/key_filters.h"
 #include "ui/lookup_box.h"
 #include "ui/seams.h"
@@ -72,12 +73,8 @@ TForm24::TForm24(QWidget *parent)
     DBText1->setObjectName(QStringLiteral("DBText1"));
     DBText2 = new QLabel;
     DBText2->setObjectName(QStringLiteral("DBText2"));
-    Button1 = new QPushButton(QStringLiteral("Запись"));
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"));
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
+    Button1 = ui::namedDefaultButton(QStringLiteral("Запись"), "Button1");
+    Button2 = ui::namedButton(QStringLiteral("Отмена"), "Button2");
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("ТМЦ"), LCB_id_gds_use);
