@@ -458,9 +458,10 @@ int compareStored(const StoredColumn &col, int a, int b)
         return col.stamps[a].compare(col.stamps[b]);
     case FieldType::String:
     case FieldType::Boolean:
-        break;
+        break; // texts are ranked by rankTexts
     }
-    return compareText(comparableText(col, col.texts[a]), comparableText(col, col.texts[b]));
+    Q_UNREACHABLE();
+    return 0;
 }
 
 ColumnRanks::Ranked rankValues(const StoredColumn &col, int rows)
