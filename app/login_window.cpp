@@ -71,10 +71,22 @@ TForm23::TForm23(const CommandLine &commandLine, const AppConfig &config, QWidge
 void TForm23::showEvent(QShowEvent *e)
 {
     ui::Window::showEvent(e);
-    if (!m_firstShowDone) {
-        m_firstShowDone = true;
-        ui::guarded(this, [this] { FormActivate(); });
-    }
+    activate();
+}
+
+void TForm23::showBeforeActivation()
+{
+    m_activationHeld = true;
+    show();
+    m_activationHeld = false;
+}
+
+void TForm23::activate()
+{
+    if (m_activated || m_activationHeld)
+        return;
+    m_activated = true;
+    ui::guarded(this, [this] { FormActivate(); });
 }
 
 void TForm23::FormActivate()

@@ -33,6 +33,11 @@ public:
     QPushButton *Button2; // "Отмена"
     QTimer Timer1; // armed by a failed version check; ends the program
 
+    // The start-up puts the window on screen before the stored connection is open, and runs
+    // its activation when it is (the first showing runs it otherwise).
+    void showBeforeActivation();
+    void activate();
+
 public Q_SLOTS:
     void FormActivate();
     void Button1Click(); // "Вход"
@@ -50,5 +55,6 @@ private:
 
     CommandLine m_commandLine;
     AppConfig m_config;
-    bool m_firstShowDone = false;
+    bool m_activated = false; // once per run
+    bool m_activationHeld = false;
 };

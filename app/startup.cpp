@@ -44,6 +44,9 @@
 #include "ui/styles.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QScopeGuard>
+#include <atomic>
 #include <future>
 #include <optional>
 
@@ -93,9 +96,39 @@ void defineWindows(Forms &f)
     defineWindow(f.requisitionsReport, connection);
 }
 
-} // namespace
+// The stored account's connection, made on a thread of its own while the login window goes on
+// screen.
+struct PendingStart
+{
+    db::ConnectionParams params;
+    std::future<void> connecting;
+};
 
-bool startProgram(const QStringList &arguments)
+// The main thread waits in an event loop, so the login window paints, until the connecting
+// thread is done. The flag is set before the loop is told to quit: a quit that some other event
+// processing took before the wait began is not waited for.
+struct ConnectWait
+{
+    QEventLoop loop;
+    std::atomic<bool> done {false};
+
+    void signal()
+    {
+        done = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    }
+    // The user's keys and clicks wait for the end of the start-up.
+    void wait()
+    {
+        if (!done)
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+};
+
+// Everything before the stored connection is needed: the style, the data module, the windows'
+// definitions and the login window; then the connection is started on a thread of its own. When
+// it ends, well or not, `wake` (if given) is signalled from the connecting thread.
+PendingStart beginStart(const QStringList &arguments, ConnectWait *wake)
 {
     // Before any window exists, so each one takes the Russian locale and Qt's Russian texts.
     ui::installRussian();
@@ -109,36 +142,51 @@ bool startProgram(const QStringList &arguments)
     f.dataModule->showHiddenCommands = config.showHiddenCommands;
     f.dataModule->keepJournalDate = config.keepJournalDate;
     defineWindows(f);
+    defineWindow(f.login, cl, config);
+    f.login.get();
+    f.versionCheck = [] { runVersionCheck(); };
     // The stored account connects before anyone logs in, for the version check; it goes to
-    // the database the program was started on. The server takes longer to answer than the
-    // login window takes to build, so the two are done at once.
-    db::ConnectionParams p;
+    // the database the program was started on. It starts once the login window is built:
+    // loading the driver while the window was being built slowed the window more than it
+    // saved.
+    PendingStart pending;
+    db::ConnectionParams &p = pending.params;
     p.database = cl.database(config);
     p.server = cl.server(config);
     p.port = cl.port(config);
     p.login = config.login;
     p.password = config.password;
-    db::Connection &connection = f.dataModule->ADO_DB;
-    std::future<void> connecting = std::async(
-        std::launch::async, [&connection, &p] { connection.open(db::buildConnectionString(p)); });
-    defineWindow(f.login, cl, config);
-    f.login.get();
-    f.versionCheck = [] { runVersionCheck(); };
+    pending.connecting = std::async(
+        std::launch::async,
+        [&connection = f.dataModule->ADO_DB, text = db::buildConnectionString(p), wake] {
+            const auto wakeUp = qScopeGuard([wake] {
+                if (wake)
+                    wake->signal();
+            });
+            connection.open(text);
+        });
+    return pending;
+}
 
-    // A refusal of the server is told in the program's words, its reason kept in the log; a
-    // fault after connecting is shown as it stands. The box comes after the catch block.
+// Waits for the stored connection and opens what is stored open with it. A refusal of the server
+// is told in the program's words over `window`, its reason kept in the log; a fault after
+// connecting is shown as it stands. False when the program is ending.
+bool finishStart(PendingStart &pending, QWidget *window)
+{
     std::optional<db::DbError> refused;
-    const bool opened = ui::guarded(nullptr, [&] {
+    const bool opened = ui::guarded(window, [&] {
         try {
-            connecting.get();
+            pending.connecting.get();
         } catch (const db::DbError &e) {
             refused = e;
             return;
         }
-        f.dataModule->connected();
+        forms().dataModule->connected();
     });
+    // The box comes after the catch block.
+    const db::ConnectionParams &p = pending.params;
     if (refused)
-        explainConnectFailure(nullptr, *refused,
+        explainConnectFailure(window, *refused,
                               p.port == 5432 ? p.server : p.server + u':' + QString::number(p.port),
                               p.database);
     if (!opened || refused) {
@@ -148,13 +196,30 @@ bool startProgram(const QStringList &arguments)
     return true;
 }
 
+} // namespace
+
+bool startProgram(const QStringList &arguments)
+{
+    PendingStart pending = beginStart(arguments, nullptr);
+    return finishStart(pending, nullptr);
+}
+
 bool startAndShowLogin(const QStringList &arguments)
 {
     QCoreApplication::setApplicationName(QStringLiteral("tabel"));
     QCoreApplication::setOrganizationName(QStringLiteral("tabel"));
-    if (!startProgram(arguments))
+    ConnectWait connecting;
+    PendingStart pending = beginStart(arguments, &connecting);
+    // The window is on screen while the server is still answering. Its activation (the version
+    // check) waits for the connection, and so do the keys pressed meanwhile: nobody logs in
+    // before the check.
+    TForm23 *login = forms().login;
+    login->showBeforeActivation();
+    connecting.wait();
+    // The window may have been closed meanwhile; the connection is waited for all the same.
+    if (!finishStart(pending, login) || ui::endRequested())
         return false;
-    forms().login->show();
+    login->activate();
     return !ui::endRequested();
 }
 

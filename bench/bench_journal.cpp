@@ -137,7 +137,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption startup(QStringLiteral("startup-ms"),
                                      QStringLiteral("времена запуска до окна входа (мс)"),
                                      QStringLiteral("list"));
-    cl.addOptions({server, port, database, date, runs, psql, startup});
+    const QCommandLineOption ready(QStringLiteral("ready-ms"),
+                                   QStringLiteral("времена запуска до проверки версии (мс)"),
+                                   QStringLiteral("list"));
+    cl.addOptions({server, port, database, date, runs, psql, startup, ready});
     cl.addHelpOption();
     cl.process(app);
 
@@ -286,6 +289,12 @@ int main(int argc, char *argv[])
         report.row(QStringLiteral("Запуск до показа окна входа"), QStringLiteral("≤ 60 мс"),
                    ms(start.median), ms(start.min), start.median, 60);
     }
+    // The window is on screen while the stored connection opens; the version check then sets
+    // its caption, and the window is ready for a login.
+    const Timing checked = summarize(numbers(cl.value(ready)));
+    if (checked.min > 0)
+        report.line(QStringLiteral("Запуск до проверки версии (окно готово ко входу)"), QString(),
+                    ms(checked.median), ms(checked.min));
     out << '\n'
         << (report.failed ? QStringLiteral("Не достигнуто целей: %1\n").arg(report.failed)
                           : QStringLiteral("Все цели достигнуты\n"));

@@ -3,6 +3,7 @@
 #include "support/program_fixture.h"
 
 #include "app/login_window.h"
+#include "core/data_module.h"
 #include "core/forms.h"
 #include "journal/journal_window.h"
 
@@ -45,6 +46,38 @@ void ensureLogin(TestDatabase &db, const QString &login, const QString &password
 
 const QString kNoConnection = QStringLiteral("Подключение к БД отсутсвует (сервер: %1, БД: %2)");
 
+// What the login window looked like when it was first painted: on screen before the stored
+// connection was used, or only after.
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(SeamsFixture &seams)
+        : m_seams(seams)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~FirstPaint() override { qApp->removeEventFilter(this); }
+
+    bool seen = false;
+    bool roleOpen = false;
+    QString title;
+    int errors = 0;
+
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (!seen && e->type() == QEvent::Paint && o->objectName() == QLatin1String("TForm23")) {
+            seen = true;
+            roleOpen = dataModule().role.isOpen();
+            title = static_cast<QWidget *>(o)->windowTitle();
+            errors = int(m_seams.messages.errors().size());
+        }
+        return false;
+    }
+
+private:
+    SeamsFixture &m_seams;
+};
+
 } // namespace
 
 class TestLogin : public QObject
@@ -63,6 +96,7 @@ private Q_SLOTS:
     void specialCharactersInPassword();
     void oneArgumentUsesDefaults();
     void storedConnectionFailingEndsProgram();
+    void loginShownWhileConnecting();
     void cancelEndsProgram();
     void closingJournalEndsProgram();
 };
@@ -322,11 +356,34 @@ void TestLogin::storedConnectionFailingEndsProgram()
 {
     ProgramFixture p;
     p.writeConfig(p.db.name(), QStringLiteral("не тот пароль"));
+    const FirstPaint painted(p.seams);
     QVERIFY(!p.start({QStringLiteral("tabel")}));
     QCOMPARE(p.seams.messages.errors(),
              QStringList {kNoConnection.arg(p.serverArgument(), p.db.name())});
     QCOMPARE(p.seams.end.count(), 1);
     QVERIFY2(p.seams.errorLog().contains(QStringLiteral("wvk")), qPrintable(p.seams.errorLog()));
+    // The window was on screen before the refusal came; its activation never ran.
+    QVERIFY(painted.seen);
+    QCOMPARE(painted.errors, 0);
+    QVERIFY(p.loginWindow()->Label3->text().isEmpty());
+    QCOMPARE(p.loginWindow()->windowTitle(), QStringLiteral("Авторизация"));
+}
+
+void TestLogin::loginShownWhileConnecting()
+{
+    ProgramFixture p;
+    const FirstPaint painted(p.seams);
+    QVERIFY(p.start());
+    // First painted before the stored connection was used: no roles read, no version check.
+    QVERIFY(painted.seen);
+    QVERIFY(!painted.roleOpen);
+    QCOMPARE(painted.title, QStringLiteral("Авторизация"));
+    // Then the connection opened and the activation ran.
+    QVERIFY(dataModule().role.isOpen());
+    QVERIFY(p.loginWindow()->windowTitle().startsWith(QStringLiteral("Авторизация (build: ")));
+    QCOMPARE(p.loginWindow()->Label3->text(),
+             QStringLiteral("Сервер: %1, БД: %2").arg(p.serverArgument(), p.db.name()));
+    QVERIFY(p.seams.messages.shown().isEmpty());
 }
 
 void TestLogin::cancelEndsProgram()

@@ -27,8 +27,8 @@ public:
     // Writes tabel.conf so that the stored connection (no arguments) reaches `database`.
     void writeConfig(const QString &database, const QString &password = QStringLiteral("wuvbzad"));
 
-    // Starts the program (windows created, stored connection open) and shows the login window,
-    // which runs its activation (the version check). False when start-up failed.
+    // Starts the program as main() does: the login window shown while the stored connection
+    // opens, then its activation (the version check). False when the connection failed.
     bool start(const QStringList &args = {});
     // Types login and password and presses "Вход"; the journal is shown modally by a script
     // that lets it activate and returns at once, so a test drives the journal afterwards.
