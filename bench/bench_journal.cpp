@@ -171,13 +171,7 @@ int main(int argc, char *argv[])
 
         // psql runs the same text with the two parameters written in. Its runs alternate with
         // the dataset's, so a load that comes and goes on the machine weighs on both alike.
-        QString statement = journal.sql();
-        statement.replace(QRegularExpression(QStringLiteral("(?<!:):data\\b"),
-                                             QRegularExpression::CaseInsensitiveOption),
-                          QStringLiteral("DATE '%1'").arg(day.toString(Qt::ISODate)));
-        statement.replace(QRegularExpression(QStringLiteral("(?<!:):ok\\b"),
-                                             QRegularExpression::CaseInsensitiveOption),
-                          QStringLiteral("'ta'"));
+        const QString statement = journalStatementFor(journal.sql(), day);
         const Psql psqlRun {cl.value(psql),
                             {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-h"),
                              p.server, QStringLiteral("-p"), QString::number(p.port),
@@ -185,12 +179,7 @@ int main(int argc, char *argv[])
                             p.password};
         OdbcFloor floor(db::buildConnectionString(p));
         const QByteArray floorStatement = statement.toUtf8();
-        long floorRows = 0;
-        floor.run(floorStatement, &floorRows); // its first run, untimed, as the open's above
-        if (floorRows != rows)
-            throw db::DbError(QStringLiteral("Нижняя граница прочла %1 строк, журнал %2")
-                                  .arg(floorRows)
-                                  .arg(rows));
+        floor.warmUp(floorStatement, rows);
         std::vector<double> psqlMs, openMs, floorMs;
         for (int i = 0; i < n; ++i) {
             const double t = psqlRun.time(statement);

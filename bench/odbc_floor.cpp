@@ -1,6 +1,7 @@
 #include "odbc_floor.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <memory>
 #include <sql.h>
 #include <sqlext.h>
@@ -74,4 +75,26 @@ double OdbcFloor::run(const QByteArray &statement, long *rows)
     if (rows)
         *rows = read;
     return ms;
+}
+
+void OdbcFloor::warmUp(const QByteArray &statement, long journalRows)
+{
+    long rows = 0;
+    run(statement, &rows);
+    if (rows != journalRows)
+        throw std::runtime_error(QStringLiteral("прочла %1 строк, журнал %2")
+                                     .arg(rows)
+                                     .arg(journalRows)
+                                     .toStdString());
+}
+
+QString journalStatementFor(QString sql, const QDate &day)
+{
+    sql.replace(QRegularExpression(QStringLiteral("(?<!:):data\\b"),
+                                   QRegularExpression::CaseInsensitiveOption),
+                QStringLiteral("DATE '%1'").arg(day.toString(Qt::ISODate)));
+    sql.replace(QRegularExpression(QStringLiteral("(?<!:):ok\\b"),
+                                   QRegularExpression::CaseInsensitiveOption),
+                QStringLiteral("'ta'"));
+    return sql;
 }
