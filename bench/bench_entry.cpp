@@ -10,6 +10,7 @@
 #include "db/formats.h"
 #include "journal/entry_editor.h"
 #include "journal/journal_window.h"
+#include "day_options.h"
 #include "large_day.h"
 #include "timesheet/hours_posting.h"
 #include "ui/seams.h"
@@ -44,19 +45,14 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QCommandLineParser cl;
-    const QCommandLineOption date(QStringLiteral("date"), QStringLiteral("дата журнала"),
-                                  QStringLiteral("yyyy-mm-dd"));
-    const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("повторов"),
-                                  QStringLiteral("n"), QStringLiteral("20"));
-    cl.addOptions({date, runs});
+    const bench::DayOptions options(QStringLiteral("20"));
+    options.addTo(cl, false);
     cl.addHelpOption();
     cl.process(app);
-    const int n = qMax(1, cl.value(runs).toInt());
-    const QDate day = QDate::fromString(cl.value(date), Qt::ISODate);
-    if (!day.isValid()) {
-        out << "нужна --date yyyy-mm-dd\n";
+    const int n = options.runsFrom(cl);
+    const QDate day = options.dayFrom(cl, out);
+    if (!day.isValid())
         return 2;
-    }
 
     bench::NoModal modal;
     bench::PrintedMessages messages(out);

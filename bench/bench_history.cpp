@@ -11,6 +11,7 @@
 #include "journal/entry_editor.h"
 #include "journal/history_window.h"
 #include "journal/journal_window.h"
+#include "day_options.h"
 #include "large_day.h"
 #include "measure.h"
 #include "timesheet/hours_posting.h"
@@ -38,25 +39,14 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QCommandLineParser cl;
-    const QCommandLineOption date(QStringLiteral("date"), QStringLiteral("дата журнала"),
-                                  QStringLiteral("yyyy-mm-dd"));
-    const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("повторов"),
-                                  QStringLiteral("n"), QStringLiteral("20"));
-    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("сервер"),
-                                    QStringLiteral("host"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("порт"),
-                                  QStringLiteral("port"));
-    const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("база"),
-                                      QStringLiteral("name"));
-    cl.addOptions({date, runs, server, port, database});
+    const bench::DayOptions options(QStringLiteral("20"));
+    options.addTo(cl, true);
     cl.addHelpOption();
     cl.process(app);
-    const int n = qMax(1, cl.value(runs).toInt());
-    const QDate day = QDate::fromString(cl.value(date), Qt::ISODate);
-    if (!day.isValid()) {
-        out << "нужна --date yyyy-mm-dd\n";
+    const int n = options.runsFrom(cl);
+    const QDate day = options.dayFrom(cl, out);
+    if (!day.isValid())
         return 2;
-    }
 
     bench::NoModal modal;
     bench::PrintedMessages messages(out);
@@ -68,13 +58,8 @@ int main(int argc, char *argv[])
     try {
         // The owner switches the history's trigger between the runs.
         db::Connection owner;
-        db::ConnectionParams p;
-        p.server = cl.value(server);
-        p.port = cl.value(port).toInt();
-        p.database = cl.value(database);
-        p.login = QStringLiteral("tabel_admin");
-        p.password = QStringLiteral("tabel_admin");
-        owner.open(db::buildConnectionString(p));
+        owner.open(db::buildConnectionString(
+            options.connection(cl, QStringLiteral("tabel_admin"), QStringLiteral("tabel_admin"))));
         db::Command history(&owner);
         auto historyOn = [&history](bool on) {
             history.setText(

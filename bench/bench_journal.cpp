@@ -3,6 +3,7 @@
 // the journal's columns, the personnel list's prefix filter, and the start-up times measured by
 // bench_startup. Run by bench/run.sh, which prepares the data.
 
+#include "bench/day_options.h"
 #include "bench/measure.h"
 #include "bench/odbc_floor.h"
 #include "core/data_module.h"
@@ -122,16 +123,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser cl;
-    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("сервер"),
-                                    QStringLiteral("host"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("порт"),
-                                  QStringLiteral("port"), QStringLiteral("5432"));
-    const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("база"),
-                                      QStringLiteral("name"), QStringLiteral("tabel_bench"));
-    const QCommandLineOption date(QStringLiteral("date"), QStringLiteral("дата журнала"),
-                                  QStringLiteral("yyyy-mm-dd"));
-    const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("повторов"),
-                                  QStringLiteral("n"), QStringLiteral("20"));
+    const bench::DayOptions options(QStringLiteral("20"));
+    options.addTo(cl, true);
     const QCommandLineOption psql(QStringLiteral("psql"), QStringLiteral("программа psql"),
                                   QStringLiteral("path"), QStringLiteral("psql"));
     const QCommandLineOption startup(QStringLiteral("startup-ms"),
@@ -140,26 +133,21 @@ int main(int argc, char *argv[])
     const QCommandLineOption ready(QStringLiteral("ready-ms"),
                                    QStringLiteral("времена запуска до проверки версии (мс)"),
                                    QStringLiteral("list"));
-    cl.addOptions({server, port, database, date, runs, psql, startup, ready});
+    cl.addOptions({psql, startup, ready});
     cl.addHelpOption();
     cl.process(app);
 
-    const int n = qMax(1, cl.value(runs).toInt());
-    const QDate day = QDate::fromString(cl.value(date), Qt::ISODate);
-    if (!day.isValid()) {
-        out << "нужна --date yyyy-mm-dd\n";
+    const int n = options.runsFrom(cl);
+    const QDate day = options.dayFrom(cl, out);
+    if (!day.isValid())
         return 2;
-    }
 
     Report report;
     try {
         TDataModule6 dm;
-        db::ConnectionParams p;
-        p.server = cl.value(server);
-        p.port = cl.value(port).toInt();
-        p.database = cl.value(database);
-        p.login = QStringLiteral("wvk"); // the stored account of the demo
-        p.password = QStringLiteral("wuvbzad");
+        // The stored account of the demo.
+        const db::ConnectionParams p
+            = options.connection(cl, QStringLiteral("wvk"), QStringLiteral("wuvbzad"));
         dm.openConnection(db::buildConnectionString(p));
 
         // The journal as the window opens it: date and "ta" (every record not null).

@@ -3,6 +3,7 @@
 // personnel list's prefix filter. Prints them and hands them on through $TABEL_BENCH_FIGURES.
 //   bench_scale_journal --server 127.0.0.1 --port 5432 --database tabel_bench --date 2027-01-15
 
+#include "bench/day_options.h"
 #include "bench/measure.h"
 #include "bench/odbc_floor.h"
 #include "core/data_module.h"
@@ -37,34 +38,20 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser cl;
-    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("сервер"),
-                                    QStringLiteral("host"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("порт"),
-                                  QStringLiteral("port"), QStringLiteral("5432"));
-    const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("база"),
-                                      QStringLiteral("name"), QStringLiteral("tabel_bench"));
-    const QCommandLineOption date(QStringLiteral("date"), QStringLiteral("дата журнала"),
-                                  QStringLiteral("yyyy-mm-dd"));
-    const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("повторов"),
-                                  QStringLiteral("n"), QStringLiteral("7"));
-    cl.addOptions({server, port, database, date, runs});
+    const bench::DayOptions options(QStringLiteral("7"));
+    options.addTo(cl, true);
     cl.addHelpOption();
     cl.process(app);
-    const int n = qMax(1, cl.value(runs).toInt());
-    const QDate day = QDate::fromString(cl.value(date), Qt::ISODate);
-    if (!day.isValid()) {
-        out << "нужна --date yyyy-mm-dd\n";
+    const int n = options.runsFrom(cl);
+    const QDate day = options.dayFrom(cl, out);
+    if (!day.isValid())
         return 2;
-    }
 
     try {
         TDataModule6 dm;
-        db::ConnectionParams p;
-        p.server = cl.value(server);
-        p.port = cl.value(port).toInt();
-        p.database = cl.value(database);
-        p.login = QStringLiteral("wvk"); // the stored account of the demo
-        p.password = QStringLiteral("wuvbzad");
+        // The stored account of the demo.
+        const db::ConnectionParams p
+            = options.connection(cl, QStringLiteral("wvk"), QStringLiteral("wuvbzad"));
         dm.openConnection(db::buildConnectionString(p));
 
         // The journal as the window opens it: the date and "ta" (every record).
